@@ -1,0 +1,69 @@
+#pragma once
+// The plain data of a rich-text document: text, character formats and paragraph
+// formats. It is what the RTF reader produces and the RTF writer consumes, and what
+// a RichTextBuffer is assigned from and copied into.
+#include "document/Markup.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tallix {
+
+// Longest font name a character format holds.
+inline constexpr std::size_t MaxFontNameLength = 31;
+
+struct CharFormat {
+    Colour colour = clWindowText;
+    StyleSet style = 0;
+    int sizeHalfPoints = 24;     // 12 points
+    std::u16string fontName = u"Arial";
+    int offsetTwips = 0;         // raise above the baseline; negative lowers
+    friend bool operator==(const CharFormat&, const CharFormat&) = default;
+
+    int sizePoints() const { return sizeHalfPoints / 2; }
+};
+
+enum class Alignment : std::uint8_t { Left, Right, Center };
+
+struct ParaFormat {
+    Alignment alignment = Alignment::Left;
+    int startIndentTwips = 0;
+    friend bool operator==(const ParaFormat&, const ParaFormat&) = default;
+};
+
+// A run of characters sharing one format.
+struct FormatRun {
+    int length = 0;
+    CharFormat format;
+};
+
+// Text with CR LF line breaks (and no lone CR or LF); runs cover the text exactly,
+// in order, with no empty run; there is one paragraph format per paragraph, that is
+// one more than the number of CR LF pairs.
+struct RichContent {
+    std::u16string text;
+    std::vector<FormatRun> runs;
+    std::vector<ParaFormat> paragraphs{ParaFormat{}};
+
+    // Appends text in one format, merging with the last run when equal. The text
+    // must hold no line break: breaks go through appendParagraphBreak so that the
+    // paragraph list stays in step with the text.
+    void appendText(std::u16string_view s, const CharFormat& fmt) {
+        if (s.empty())
+            return;
+        text.append(s);
+        if (!runs.empty() && runs.back().format == fmt)
+            runs.back().length += int(s.size());
+        else
+            runs.push_back(FormatRun{int(s.size()), fmt});
+    }
+    // Ends the current paragraph with CR LF (formatted as fmt) and starts a new one
+    // with the given paragraph format. The ended paragraph keeps its format.
+    void appendParagraphBreak(const CharFormat& fmt, const ParaFormat& next) {
+        appendText(u"\r\n", fmt);
+        paragraphs.push_back(next);
+    }
+};
+
+} // namespace tallix

@@ -1,0 +1,32 @@
+#pragma once
+// Text encodings of the 8-bit text files (plain-text essays and exports, button
+// files, titles files, the two libraries) and of UTF-8 for the program's own use.
+#include <string>
+#include <string_view>
+
+namespace tallix::text {
+
+// Decodes the bytes of a text file: UTF-16 (LE or BE) when they begin with its
+// byte-order mark; UTF-8 when they begin with the UTF-8 byte-order mark or are valid
+// UTF-8 holding non-ASCII bytes; else Windows-1252. Any byte-order mark is dropped;
+// malformed sequences in text read as Unicode become U+FFFD. Line breaks are left
+// as they are.
+std::u16string decodeTextFile(std::string_view bytes);
+
+// Encodes text for a text file: Windows-1252 when every character has a byte there,
+// else UTF-8 with a byte-order mark.
+std::string encodeTextFile(std::u16string_view text);
+
+// Makes every line break CR LF: lone CR, lone LF and CR LF all become CR LF.
+std::u16string normaliseLineBreaks(std::u16string_view text);
+
+// UTF-8 <-> UTF-16 for file names, messages and tests. Malformed input becomes
+// U+FFFD; unpaired surrogates are written as U+FFFD.
+std::string toUtf8(std::u16string_view text);
+std::u16string fromUtf8(std::string_view bytes);
+
+// True when the bytes are valid UTF-8 (no overlongs, no surrogates, nothing above
+// U+10FFFF).
+bool isValidUtf8(std::string_view bytes);
+
+} // namespace tallix::text
