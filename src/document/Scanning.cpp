@@ -1,0 +1,100 @@
+#include "document/Scanning.h"
+
+namespace tallix::scan {
+
+bool moveCaret(RichTextBuffer& b, int pos) {
+    int before = b.selStart();
+    b.setSelStart(pos);
+    return b.selStart() != before;
+}
+
+int stepCaretBack(RichTextBuffer& b) {
+    int p = b.selStart();
+    if (p == 0) {
+        b.setSelStart(0);
+        return 0;
+    }
+    if (!moveCaret(b, p - 1))
+        b.setSelStart(p - 2);
+    return b.selStart();
+}
+
+int stepCaretForward(RichTextBuffer& b) {
+    int p = b.selStart();
+    if (p >= b.length()) {
+        b.setSelStart(p);
+        return b.selStart();
+    }
+    if (!moveCaret(b, p + 1))
+        b.setSelStart(p + 2);
+    return b.selStart();
+}
+
+int walkBackWhile(RichTextBuffer& b, const std::function<bool(Colour)>& keep) {
+    while (b.selStart() > 0 && keep(b.selColour()))
+        stepCaretBack(b);
+    return b.selStart();
+}
+
+int walkForwardWhile(RichTextBuffer& b, const std::function<bool(Colour)>& keep) {
+    while (b.selStart() < b.length() && keep(b.colourAt(b.selStart())))
+        stepCaretForward(b);
+    return b.selStart();
+}
+
+int findMarkup(RichTextBuffer& b, std::u16string_view text, int from, Colour colour,
+               FindOptions opts) {
+    int start = b.selStart();
+    int length = b.selLength();
+    while (from >= 0 && from < b.length()) {
+        int at = b.findText(text, from, b.length(), opts);
+        if (at < 0)
+            break;
+        b.select(at, int(text.size()));
+        if (b.selColour() == colour && b.selColourConsistent())
+            return at;
+        from = at + 1;
+    }
+    b.select(start, length);
+    return -1;
+}
+
+int findBookmark(const RichTextBuffer& b, int from) {
+    if (from < 0 || from > b.length())
+        return -1;
+    auto at = b.text().find(markup::BookmarkText, std::size_t(from));
+    return at == std::u16string::npos ? -1 : int(at);
+}
+
+int removeBookmarks(RichTextBuffer& b) {
+    int count = 0;
+    for (int at = findBookmark(b); at >= 0; at = findBookmark(b, at)) {
+        b.select(at, markup::BookmarkLength);
+        b.setSelText(u"");
+        ++count;
+    }
+    b.setSelColour(clBlack);
+    return count;
+}
+
+void stripEnd(RichTextBuffer& b) {
+    auto trailing = [&b] {
+        if (b.length() == 0)
+            return false;
+        char16_t c = b.text().back();
+        return c == u'\t' || c == u'\n' || c == u'\r' || c == u' ';
+    };
+    while (trailing()) {
+        int before = b.length();
+        b.select(before - 1, 1);
+        b.setSelText(u"");
+        if (b.length() == before) {
+            b.select(before - 2, 2);
+            b.setSelText(u"");
+        }
+        if (b.length() == before)
+            break; // nothing more can be removed; never loop forever
+    }
+}
+
+} // namespace tallix::scan

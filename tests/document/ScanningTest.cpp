@@ -1,0 +1,104 @@
+#include "document/Scanning.h"
+
+#include <gtest/gtest.h>
+
+using namespace tallix;
+
+namespace {
+
+void blackText(RichTextBuffer& b, std::u16string_view text) {
+    CharFormat f;
+    f.colour = clBlack;
+    b.setDefaultFormat(f);
+    b.setText(text);
+}
+
+void colour(RichTextBuffer& b, int start, int len, Colour c) {
+    b.select(start, len);
+    b.setSelColour(c);
+}
+
+} // namespace
+
+TEST(ScanWalk, StepBackCrossesALineBreakInOneStep) {
+    RichTextBuffer b;
+    blackText(b, u"ab\r\ncd");
+    b.setSelStart(4); // just after the LF
+    EXPECT_EQ(scan::stepCaretBack(b), 2);
+    EXPECT_EQ(scan::stepCaretBack(b), 1);
+    EXPECT_EQ(scan::stepCaretBack(b), 0);
+    EXPECT_EQ(scan::stepCaretBack(b), 0);
+}
+
+TEST(ScanWalk, ForwardStepThatDoesNotMoveSkipsThePair) {
+    RichTextBuffer b;
+    blackText(b, u"ab\r\ncd");
+    b.setSelStart(2); // before the CR
+    EXPECT_FALSE(scan::moveCaret(b, 3));
+    EXPECT_EQ(b.selStart(), 2);
+    EXPECT_TRUE(scan::moveCaret(b, 5)); // "3 positions past": lands after "c"
+    EXPECT_EQ(b.selStart(), 5);
+    b.setSelStart(2);
+    EXPECT_EQ(scan::stepCaretForward(b), 4);
+}
+
+TEST(ScanWalk, WalkingBackFindsTheStartOfAColouredRunAcrossParagraphs) {
+    RichTextBuffer b;
+    // "xx" black, then "yy\r\nzz" green
+    blackText(b, u"xxyy\r\nzz tail");
+    colour(b, 2, 6, clGreen);
+    b.setSelStart(8);
+    int at = scan::walkBackWhile(b, [](Colour c) { return c == clGreen; });
+    EXPECT_EQ(at, 2);
+    b.setSelStart(2);
+    at = scan::walkForwardWhile(b, [](Colour c) { return c == clGreen; });
+    EXPECT_EQ(at, 8);
+}
+
+TEST(ScanFind, OnlyMatchesInTheMarkupColourCount) {
+    RichTextBuffer b;
+    blackText(b, u"Art is art. Art");
+    colour(b, 12, 3, clRed);
+    colour(b, 7, 3, clRed);
+    b.select(7, 1); // a label whose first character alone is red would not count
+    b.setSelColour(clBlack);
+    b.setSelStart(0);
+    EXPECT_EQ(scan::findMarkup(b, u"art", 0, clRed), 12);
+    EXPECT_EQ(b.selText(), u"Art");
+    EXPECT_EQ(scan::findMarkup(b, u"art", 13, clRed), -1);
+    EXPECT_EQ(b.selStart(), 12); // unchanged after a miss
+}
+
+TEST(ScanBookmarks, RemovingBookmarksLeavesBlackInsertionAndNoLiteral) {
+    RichTextBuffer b;
+    blackText(b, u"[*BM*]One [*BM*]two[*BM*]");
+    colour(b, 0, 6, clSilver);
+    EXPECT_EQ(scan::findBookmark(b), 0);
+    EXPECT_EQ(scan::findBookmark(b, 1), 10);
+    EXPECT_EQ(scan::removeBookmarks(b), 3);
+    EXPECT_EQ(b.text(), u"One two");
+    EXPECT_EQ(b.selColour(), clBlack);
+    EXPECT_EQ(scan::findBookmark(b), -1);
+}
+
+TEST(ScanStripEnd, RemovesBlanksTabsAndWholeLineBreaks) {
+    struct Case {
+        std::u16string in, out;
+    } cases[] = {
+        {u"", u""},
+        {u"text", u"text"},
+        {u"text \t\r\n\r\n  ", u"text"},
+        {u"text\r\n", u"text"},
+        {u"\r\n\r\n", u""},
+        {u"a\r\nb \r\n", u"a\r\nb"},
+        {u" \t ", u""},
+    };
+    for (const Case& c : cases) {
+        RichTextBuffer b;
+        blackText(b, c.in);
+        b.setSelStart(0);
+        scan::stripEnd(b);
+        EXPECT_EQ(b.text(), c.out);
+        EXPECT_TRUE(b.check());
+    }
+}
