@@ -1,0 +1,325 @@
+#include "platform/FileIO.h"
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#if defined(__unix__) || defined(__APPLE__)
+#define TALLIX_POSIX_FILEIO 1
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#else
+#include <fstream>
+#endif
+
+namespace fs = std::filesystem;
+
+namespace tallix::fileio {
+namespace {
+
+// File names arrive as UTF-8; path(std::string) would take them in the narrow
+// system code page on Windows.
+fs::path toPath(const std::string& utf8) {
+    return fs::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string toUtf8(const fs::path& p) {
+    const std::u8string s = p.u8string();
+    return std::string(s.begin(), s.end());
+}
+
+FileResult success() { return FileResult{true, {}}; }
+
+FileResult failure(std::errc e) {
+    return FileResult{false, std::make_error_code(e).message()};
+}
+
+FileResult failure(const std::error_code& ec) { return FileResult{false, ec.message()}; }
+
+#ifdef TALLIX_POSIX_FILEIO
+FileResult failureFromErrno(int e) {
+    return FileResult{false, std::generic_category().message(e)};
+}
+#endif
+
+// A symbolic link is followed to the file it finally names (which need not exist
+// yet), so that the link itself survives the save. Only the last component is
+// followed: links among the folders do not matter to a rename.
+bool resolveLinks(fs::path& p, std::error_code& ec) {
+    for (int hops = 0; hops < 40; ++hops) {
+        const fs::file_status st = fs::symlink_status(p, ec);
+        if (ec) {
+            if (ec == std::errc::no_such_file_or_directory) {
+                ec.clear();
+                return true;
+            }
+            return false;
+        }
+        if (!fs::is_symlink(st))
+            return true;
+        fs::path target = fs::read_symlink(p, ec);
+        if (ec)
+            return false;
+        p = target.is_absolute() ? target : p.parent_path() / target;
+    }
+    ec = std::make_error_code(std::errc::too_many_symbolic_link_levels);
+    return false;
+}
+
+// A name for the temporary file beside the target that no other writer (another
+// save in this process, or another process) picks at the same moment.
+fs::path temporaryName(const fs::path& target, unsigned attempt) {
+    static std::atomic<unsigned> counter{0};
+    const auto ticks = static_cast<unsigned long long>(
+        std::chrono::steady_clock::now().time_since_epoch().count());
+    // Keep the name well inside the file system's limit however long the target's
+    // name is, cutting only between UTF-8 sequences.
+    std::string base = toUtf8(target.filename());
+    if (base.size() > 96) {
+        std::size_t cut = 96;
+        while (cut > 0 && (static_cast<unsigned char>(base[cut]) & 0xC0) == 0x80)
+            --cut;
+        base.resize(cut);
+    }
+    std::string name = "." + base + ".tmp";
+#ifdef TALLIX_POSIX_FILEIO
+    name += std::to_string(static_cast<long long>(::getpid()));
+    name += '-';
+#endif
+    name += std::to_string(counter.fetch_add(1) + attempt);
+    name += '-';
+    name += std::to_string(ticks % 1000000007ull);
+    return target.parent_path() / toPath(name);
+}
+
+} // namespace
+
+#ifdef TALLIX_POSIX_FILEIO
+
+FileResult readFile(const std::string& path, std::string& out) {
+    if (path.empty())
+        return failure(std::errc::no_such_file_or_directory);
+    int fd;
+    do
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK); // a FIFO must not block
+    while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        return failureFromErrno(errno);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        const int e = errno;
+        ::close(fd);
+        return failureFromErrno(e);
+    }
+    if (S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        return failure(std::errc::is_a_directory);
+    }
+    if (!S_ISREG(st.st_mode)) { // devices, pipes and sockets are not documents
+        ::close(fd);
+        return failure(std::errc::operation_not_supported);
+    }
+    std::string data;
+    if (st.st_size > 0)
+        data.reserve(static_cast<std::size_t>(st.st_size));
+    // Read to the end rather than trusting the size: it may change underneath, and
+    // some files report none.
+    char buf[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            const int e = errno;
+            ::close(fd);
+            return failureFromErrno(e);
+        }
+        if (n == 0)
+            break;
+        data.append(buf, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    out.swap(data);
+    return success();
+}
+
+namespace {
+
+bool writeAll(int fd, std::string_view data) {
+    const char* p = data.data();
+    std::size_t left = data.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, left);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// Makes the rename itself durable; a failure here does not undo the save.
+void syncFolder(const fs::path& folder) {
+    const std::string name = folder.empty() ? std::string(".") : folder.string();
+    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_DIRECTORY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+FileResult writeFileAtomic(const std::string& path, std::string_view data) {
+    if (path.empty())
+        return failure(std::errc::no_such_file_or_directory);
+    fs::path target = toPath(path);
+    std::error_code ec;
+    if (!resolveLinks(target, ec))
+        return failure(ec);
+
+    // What is there now decides what the new file must look like, and whether we
+    // may replace it at all.
+    struct stat old {};
+    bool exists = false;
+    if (::stat(target.c_str(), &old) == 0) {
+        exists = true;
+        if (S_ISDIR(old.st_mode))
+            return failure(std::errc::is_a_directory);
+        if (!S_ISREG(old.st_mode))
+            return failure(std::errc::operation_not_supported);
+        // A rename would replace a read-only file as long as the folder is
+        // writable; a read-only file is one the user meant to keep, so honour it.
+        if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
+            return failureFromErrno(errno);
+    } else if (errno != ENOENT) {
+        return failureFromErrno(errno);
+    }
+
+    fs::path temp;
+    int fd = -1;
+    for (unsigned attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temp = temporaryName(target, attempt);
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST && errno != EINTR)
+            return failureFromErrno(errno);
+    }
+    if (fd < 0)
+        return failure(std::errc::file_exists);
+
+    auto abandon = [&](int e) {
+        if (fd >= 0)
+            ::close(fd);
+        ::unlink(temp.c_str());
+        return failureFromErrno(e);
+    };
+
+    if (exists && ::fchmod(fd, old.st_mode & 07777) != 0)
+        return abandon(errno);
+    if (!writeAll(fd, data))
+        return abandon(errno);
+    if (::fsync(fd) != 0)
+        return abandon(errno);
+    const int closed = ::close(fd);
+    fd = -1;
+    if (closed != 0)
+        return abandon(errno);
+    if (::rename(temp.c_str(), target.c_str()) != 0)
+        return abandon(errno);
+    syncFolder(target.parent_path());
+    return success();
+}
+
+#else // Portable fallback: std::filesystem and file streams.
+
+FileResult readFile(const std::string& path, std::string& out) {
+    const fs::path p = toPath(path);
+    std::error_code ec;
+    const fs::file_status st = fs::status(p, ec);
+    if (ec)
+        return failure(ec);
+    if (fs::is_directory(st))
+        return failure(std::errc::is_a_directory);
+    std::ifstream in(p, std::ios::binary);
+    if (!in)
+        return failure(std::errc::permission_denied);
+    std::string data;
+    if (const auto size = fs::file_size(p, ec); !ec)
+        data.reserve(static_cast<std::size_t>(size));
+    char buf[65536];
+    while (in.read(buf, sizeof buf) || in.gcount() > 0)
+        data.append(buf, static_cast<std::size_t>(in.gcount()));
+    if (in.bad())
+        return failure(std::errc::io_error);
+    out.swap(data);
+    return success();
+}
+
+FileResult writeFileAtomic(const std::string& path, std::string_view data) {
+    if (path.empty())
+        return failure(std::errc::no_such_file_or_directory);
+    fs::path target = toPath(path);
+    std::error_code ec;
+    if (!resolveLinks(target, ec))
+        return failure(ec);
+
+    const fs::file_status st = fs::status(target, ec);
+    const bool exists = !ec && fs::exists(st);
+    ec.clear();
+    if (exists) {
+        if (fs::is_directory(st))
+            return failure(std::errc::is_a_directory);
+        if (!fs::is_regular_file(st))
+            return failure(std::errc::operation_not_supported);
+        if ((st.permissions() & fs::perms::owner_write) == fs::perms::none)
+            return failure(std::errc::permission_denied);
+    }
+    const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+    if (!fs::is_directory(folder, ec))
+        return failure(ec ? ec : std::make_error_code(std::errc::no_such_file_or_directory));
+
+    fs::path temp;
+    for (unsigned attempt = 0; attempt < 100; ++attempt) {
+        temp = temporaryName(target, attempt);
+        if (!fs::exists(temp, ec) && !ec)
+            break;
+        temp.clear();
+    }
+    if (temp.empty())
+        return failure(std::errc::file_exists);
+
+    auto abandon = [&](const std::error_code& e) {
+        std::error_code ignored;
+        fs::remove(temp, ignored);
+        return failure(e);
+    };
+    {
+        std::ofstream o(temp, std::ios::binary | std::ios::trunc);
+        if (!o)
+            return abandon(std::make_error_code(std::errc::permission_denied));
+        o.write(data.data(), static_cast<std::streamsize>(data.size()));
+        o.flush();
+        if (!o)
+            return abandon(std::make_error_code(std::errc::io_error));
+    }
+    if (exists) {
+        fs::permissions(temp, st.permissions(), fs::perm_options::replace, ec);
+        if (ec)
+            return abandon(ec);
+    }
+    fs::rename(temp, target, ec);
+    if (ec)
+        return abandon(ec);
+    return success();
+}
+
+#endif
+
+} // namespace tallix::fileio

@@ -1,0 +1,238 @@
+#include "platform/FileIO.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+#if defined(__unix__) || defined(__APPLE__)
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#define TALLIX_TEST_POSIX 1
+#endif
+
+namespace fs = std::filesystem;
+using namespace tallix::fileio;
+
+namespace {
+
+class FileIO : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::random_device rd;
+        const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+        dir_ = fs::temp_directory_path() /
+               ("tallix-fileio-" + std::to_string(stamp) + "-" + std::to_string(rd()));
+        fs::create_directories(dir_);
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add, ec);
+        fs::remove_all(dir_, ec);
+    }
+
+    std::string path(const std::string& name) const { return (dir_ / name).string(); }
+
+    static void put(const std::string& p, const std::string& data) {
+        std::ofstream(p, std::ios::binary) << data;
+    }
+    static std::string get(const std::string& p) {
+        std::string s;
+        EXPECT_TRUE(readFile(p, s).ok) << p;
+        return s;
+    }
+    // Names in the folder, to see that no temporary file is left behind.
+    std::vector<std::string> names() const {
+        std::vector<std::string> r;
+        for (const auto& e : fs::directory_iterator(dir_))
+            r.push_back(e.path().filename().string());
+        std::sort(r.begin(), r.end());
+        return r;
+    }
+
+    fs::path dir_;
+};
+
+#ifdef TALLIX_TEST_POSIX
+// Root ignores permission bits, so a permission test runs as an unprivileged user
+// for its duration (the effective id only; the real id lets us come back).
+class AsUnprivileged {
+public:
+    AsUnprivileged() {
+        if (::geteuid() == 0)
+            active_ = ::seteuid(65534) == 0; // nobody
+    }
+    ~AsUnprivileged() {
+        if (active_)
+            (void)::seteuid(0);
+    }
+    AsUnprivileged(const AsUnprivileged&) = delete;
+    AsUnprivileged& operator=(const AsUnprivileged&) = delete;
+    bool effective() const { return ::geteuid() != 0; }
+
+private:
+    bool active_ = false;
+};
+#endif
+
+} // namespace
+
+TEST_F(FileIO, WritesAndReadsBackExactBytes) {
+    std::string data("line one\r\nzero \0 byte \xB6\xFF", 25);
+    data += std::string(200000, 'x'); // more than one read buffer
+    ASSERT_TRUE(writeFileAtomic(path("a.tlx"), data).ok);
+    EXPECT_EQ(get(path("a.tlx")), data);
+
+    // Replacing with shorter and with empty content leaves nothing of the old.
+    ASSERT_TRUE(writeFileAtomic(path("a.tlx"), "short").ok);
+    EXPECT_EQ(get(path("a.tlx")), "short");
+    ASSERT_TRUE(writeFileAtomic(path("a.tlx"), "").ok);
+    EXPECT_EQ(get(path("a.tlx")), "");
+    EXPECT_EQ(names(), std::vector<std::string>{"a.tlx"});
+
+    // Non-ASCII (UTF-8) file names.
+    const std::string name = "\xC3\xA9ssay \xE2\x82\xAC.tlx";
+    ASSERT_TRUE(writeFileAtomic(path(name), "x").ok);
+    EXPECT_EQ(get(path(name)), "x");
+}
+
+TEST_F(FileIO, ReadingMissingFilesAndFoldersFails) {
+    std::string out = "untouched";
+    FileResult r = readFile(path("missing.tlx"), out);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.error, "No such file or directory");
+    EXPECT_EQ(out, "untouched");
+
+    r = readFile(dir_.string(), out);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.error, "Is a directory");
+    EXPECT_EQ(out, "untouched");
+
+    EXPECT_FALSE(readFile(path("missing/inner.tlx"), out).ok);
+    EXPECT_FALSE(readFile("", out).ok);
+}
+
+TEST_F(FileIO, FolderAsTargetFailsAndIsLeftAlone) {
+    fs::create_directory(path("sub"));
+    put(path("sub/inside.txt"), "keep");
+    const FileResult r = writeFileAtomic(path("sub"), "data");
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.error, "Is a directory");
+    EXPECT_TRUE(fs::is_directory(path("sub")));
+    EXPECT_EQ(get(path("sub/inside.txt")), "keep");
+    EXPECT_EQ(names(), std::vector<std::string>{"sub"});
+
+    const FileResult missing = writeFileAtomic(path("nofolder/x.tlx"), "data");
+    EXPECT_FALSE(missing.ok);
+    EXPECT_EQ(missing.error, "No such file or directory");
+}
+
+#ifdef TALLIX_TEST_POSIX
+
+TEST_F(FileIO, ReplacementKeepsPermissionsAndNewFilesFollowTheUmask) {
+    put(path("p.tlx"), "old");
+    fs::permissions(path("p.tlx"), fs::perms(0640), fs::perm_options::replace);
+    ASSERT_TRUE(writeFileAtomic(path("p.tlx"), "new").ok);
+    EXPECT_EQ(fs::status(path("p.tlx")).permissions() & fs::perms::mask, fs::perms(0640));
+    EXPECT_EQ(get(path("p.tlx")), "new");
+
+    const mode_t old = ::umask(022);
+    ASSERT_TRUE(writeFileAtomic(path("fresh.tlx"), "x").ok);
+    ::umask(old);
+    EXPECT_EQ(fs::status(path("fresh.tlx")).permissions() & fs::perms::mask, fs::perms(0644));
+}
+
+TEST_F(FileIO, SymbolicLinksAreFollowedAndKept) {
+    fs::create_directory(path("real"));
+    put(path("real/target.tlx"), "old");
+    fs::permissions(path("real/target.tlx"), fs::perms(0600), fs::perm_options::replace);
+    // A relative link to a relative link: both resolve against their own folder.
+    fs::create_symlink("real/target.tlx", path("hop.tlx"));
+    fs::create_symlink("hop.tlx", path("link.tlx"));
+
+    ASSERT_TRUE(writeFileAtomic(path("link.tlx"), "new").ok);
+    EXPECT_TRUE(fs::is_symlink(path("link.tlx")));
+    EXPECT_TRUE(fs::is_symlink(path("hop.tlx")));
+    EXPECT_EQ(get(path("real/target.tlx")), "new");
+    EXPECT_EQ(get(path("link.tlx")), "new");
+    EXPECT_EQ(fs::status(path("real/target.tlx")).permissions() & fs::perms::mask,
+              fs::perms(0600));
+    // The temporary file went beside the real target and is gone.
+    EXPECT_EQ(names(), (std::vector<std::string>{"hop.tlx", "link.tlx", "real"}));
+    EXPECT_EQ(std::distance(fs::directory_iterator(path("real")), fs::directory_iterator()), 1);
+
+    // A dangling link creates the file it names; a loop fails.
+    fs::create_symlink("real/later.tlx", path("dangling.tlx"));
+    ASSERT_TRUE(writeFileAtomic(path("dangling.tlx"), "made").ok);
+    EXPECT_TRUE(fs::is_symlink(path("dangling.tlx")));
+    EXPECT_EQ(get(path("real/later.tlx")), "made");
+    fs::create_symlink("loop2", path("loop1"));
+    fs::create_symlink("loop1", path("loop2"));
+    EXPECT_FALSE(writeFileAtomic(path("loop1"), "x").ok);
+    EXPECT_TRUE(fs::is_symlink(path("loop1")));
+}
+
+TEST_F(FileIO, UnwritableFolderFailsAndLeavesTheOldFileWhole) {
+    put(path("keep.tlx"), "precious");
+    fs::permissions(dir_, fs::perms(0555), fs::perm_options::replace);
+    FileResult r;
+    {
+        AsUnprivileged user;
+        if (!user.effective())
+            GTEST_SKIP() << "cannot drop root privileges";
+        r = writeFileAtomic(path("keep.tlx"), "replacement");
+    }
+    fs::permissions(dir_, fs::perms(0755), fs::perm_options::replace);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.error, "Permission denied");
+    EXPECT_EQ(get(path("keep.tlx")), "precious");
+    EXPECT_EQ(names(), std::vector<std::string>{"keep.tlx"});
+}
+
+TEST_F(FileIO, FailedWriteRemovesTheTemporaryFile) {
+    // A file-size limit makes the write itself fail half way, after the temporary
+    // file exists.
+    put(path("big.tlx"), "old content");
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 4096;
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const FileResult r = writeFileAtomic(path("big.tlx"), std::string(100000, 'y'));
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.error, "File too large");
+    EXPECT_EQ(get(path("big.tlx")), "old content");
+    EXPECT_EQ(names(), std::vector<std::string>{"big.tlx"});
+}
+
+TEST_F(FileIO, ReadOnlyFileIsNotReplaced) {
+    // The folder is writable, so only the check on the file itself stops a rename
+    // from replacing a file its owner made read-only.
+    put(path("ro.tlx"), "final");
+    fs::permissions(path("ro.tlx"), fs::perms(0444), fs::perm_options::replace);
+    fs::permissions(dir_, fs::perms(0777), fs::perm_options::replace);
+    FileResult r;
+    {
+        AsUnprivileged user;
+        if (!user.effective())
+            GTEST_SKIP() << "cannot drop root privileges";
+        r = writeFileAtomic(path("ro.tlx"), "changed");
+    }
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.error, "Permission denied");
+    EXPECT_EQ(get(path("ro.tlx")), "final");
+    EXPECT_EQ(names(), std::vector<std::string>{"ro.tlx"});
+}
+
+#endif
