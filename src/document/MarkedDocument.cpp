@@ -1,0 +1,224 @@
+#include "document/MarkedDocument.h"
+
+#include "document/Scanning.h"
+#include "document/TextCodec.h"
+#include "platform/FileIO.h"
+
+namespace tallix {
+
+namespace {
+
+// The text between the end of the first `open` and the first `close`; empty when
+// either is missing or they are out of order.
+std::u16string between(std::u16string_view s, std::u16string_view open,
+                       std::u16string_view close) {
+    auto a = s.find(open);
+    auto b = s.find(close);
+    if (a == std::u16string_view::npos || b == std::u16string_view::npos)
+        return {};
+    a += open.size();
+    if (b < a)
+        return {};
+    return std::u16string(s.substr(a, b - a));
+}
+
+std::u16string u16(const std::string& utf8) { return text::fromUtf8(utf8); }
+
+} // namespace
+
+std::u16string notesCaptionText(NotesCaption c) {
+    switch (c) {
+    case NotesCaption::Comments:
+        return u"Comments";
+    case NotesCaption::Feedback1:
+        return u"Feedback 1";
+    case NotesCaption::Feedback2:
+        return u"Feedback 2";
+    case NotesCaption::Notes:
+        break;
+    }
+    return u"Notes";
+}
+
+std::u16string buildTrailer(const TrailerParts& p) {
+    std::u16string t = tlx::CommentsKey;
+    for (const auto& c : p.comments) {
+        t += c;
+        t += tlx::Separator;
+    }
+    t += tlx::Feedback1Key;
+    t += p.feedback1;
+    t += tlx::Feedback1End;
+    t += tlx::Feedback2Key;
+    t += p.feedback2;
+    t += tlx::Feedback2End;
+    t += tlx::GradeKey;
+    t += p.grade;
+    t += tlx::GradeEnd;
+    t += u"  ";
+    return t;
+}
+
+TrailerParts parseTrailer(std::u16string_view trailer) {
+    TrailerParts p;
+    p.feedback1 = between(trailer, tlx::Feedback1Key, tlx::Feedback1End);
+    p.feedback2 = between(trailer, tlx::Feedback2Key, tlx::Feedback2End);
+    p.grade = between(trailer, tlx::GradeKey, tlx::GradeEnd);
+    const std::size_t keyLength = std::char_traits<char16_t>::length(tlx::CommentsKey);
+    std::u16string_view rest = trailer.substr(std::min(keyLength, trailer.size()));
+    for (auto cut = rest.find(tlx::Separator); cut != std::u16string_view::npos;
+         cut = rest.find(tlx::Separator)) {
+        p.comments.emplace_back(rest.substr(0, cut));
+        rest.remove_prefix(cut + 1);
+    }
+    return p;
+}
+
+MarkedDocument::MarkedDocument() {
+    CharFormat defaults; // Arial, 12 points
+    defaults.colour = clBlack;
+    essay_.setDefaultFormat(defaults);
+    essay_.resetInsertionFormat();
+}
+
+std::u16string MarkedDocument::caption() const {
+    if (currentFile.empty())
+        return u"Tallix32 [Untitled]";
+    return u"Tallix32: '" + u16(fileNamePart(currentFile)) + u"'";
+}
+
+void MarkedDocument::stashFeedback() {
+    if (notes.caption == NotesCaption::Feedback1) {
+        feedback1Text = notes.memoText;
+        feedback1Caret = notes.memoCaret;
+    } else if (notes.caption == NotesCaption::Feedback2) {
+        feedback2Text = notes.memoText;
+        feedback2Caret = notes.memoCaret;
+    }
+}
+
+void MarkedDocument::commitMemoToComments() {
+    if (notes.caption != NotesCaption::Comments || notes.selectorMax <= 0)
+        return;
+    if (int(commentTexts.size()) < notes.selectorValue)
+        commentTexts.push_back(notes.memoText);
+    else if (notes.selectorValue >= 1)
+        commentTexts[std::size_t(notes.selectorValue - 1)] = notes.memoText;
+}
+
+void MarkedDocument::clear() {
+    notes.selectorMax = 0;
+    notes.selectorValue = 0;
+    notes.visible = false;
+    notes.commentDown = notes.feedback1Down = notes.feedback2Down = false;
+    notes.memoText.clear();
+    notes.memoCaret = 0;
+    commentTexts.clear();
+    currentFile.clear();
+    feedback1Text.clear();
+    feedback2Text.clear();
+    feedback1Caret = feedback2Caret = 0;
+    essay_.clear();
+    grade = tlx::NewGrade;
+    documentChanged = false;
+    essay_.setSelStyle(0);
+    essay_.setSelColour(clBlack);
+    essay_.setSelSize(markup::BodySize);
+    scratch_.clear();
+    scratch_.resetInsertionFormat();
+}
+
+std::u16string MarkedDocument::trailer() const {
+    TrailerParts p;
+    for (int k = 0; k < notes.selectorMax; ++k)
+        p.comments.push_back(std::size_t(k) < commentTexts.size() ? commentTexts[std::size_t(k)]
+                                                                  : std::u16string());
+    p.feedback1 = feedback1Text;
+    p.feedback2 = feedback2Text;
+    p.grade = grade;
+    return buildTrailer(p);
+}
+
+FileOutcome MarkedDocument::loadTlxFile(const std::string& path) {
+    const Message failed{u"Unable to load the file. It may be corrupted in some way.",
+                         MessageType::Warning, tlx::HelpContext};
+    std::string bytes;
+    if (!fileio::readFile(path, bytes).ok || !essay_.loadFromBytes(bytes).ok)
+        return FileOutcome{false, failed};
+
+    currentFile = path;
+    // The trailer starts at the first "TallixComments:", in any case. A file
+    // without one is all essay: its colours are kept, it has no comments.
+    TrailerParts parts;
+    int at = essay_.findText(tlx::CommentsKey, 0, essay_.length());
+    if (at >= 0) {
+        essay_.select(at, essay_.length() - at);
+        parts = parseTrailer(essay_.selText());
+        essay_.setSelText(u"");
+    }
+    feedback1Text = std::move(parts.feedback1);
+    feedback2Text = std::move(parts.feedback2);
+    grade = at >= 0 ? std::move(parts.grade) : std::u16string(tlx::NewGrade);
+    commentTexts = std::move(parts.comments);
+    notes.selectorMax = notes.selectorValue = int(commentTexts.size());
+
+    // The memo receives the text its caption names, so that the next switch or
+    // save does not stash a stale memo over what was just loaded.
+    switch (notes.caption) {
+    case NotesCaption::Feedback1:
+        notes.memoText = feedback1Text;
+        break;
+    case NotesCaption::Feedback2:
+        notes.memoText = feedback2Text;
+        break;
+    case NotesCaption::Comments:
+        notes.memoText = commentTexts.empty() ? std::u16string() : commentTexts.back();
+        break;
+    case NotesCaption::Notes:
+        break;
+    }
+    documentChanged = false;
+    essay_.setSelStart(0);
+    recentFiles.update(path);
+    return {};
+}
+
+FileOutcome MarkedDocument::saveTlx(const std::string& path) {
+    commitNotes();
+    LoadResult copied = scratch_.loadFromBytes(essay_.saveRtf());
+    if (!copied.ok) // cannot happen with our own writer; never write a damaged file
+        return FileOutcome{false, Message{u"Unable to copy the document: " + u16(copied.error),
+                                          MessageType::Error, 0}};
+    scan::removeBookmarks(scratch_);
+    scratch_.setSelStart(scratch_.length());
+    scratch_.setSelText(trailer());
+    fileio::FileResult written = fileio::writeFileAtomic(path, scratch_.saveRtf());
+    scratch_.clear();
+    if (!written.ok)
+        return FileOutcome{false, Message{u"Cannot create file \"" + u16(path) + u"\". " +
+                                              u16(written.error),
+                                          MessageType::Error, 0}};
+    currentFile = path;
+    documentChanged = false;
+    recentFiles.update(path);
+    return {};
+}
+
+FileOutcome MarkedDocument::importEssay(const std::string& path, ImportKind kind) {
+    const bool rtf = kind == ImportKind::Rtf;
+    const Message failed{
+        rtf ? u"Unable to load the file. It may be in use by another program, or corrupted in "
+              u"some way."
+            : u"Unable to load the file. It may be corrupted in some way.",
+        MessageType::Warning, rtf ? tlx::ImportRtfHelpContext : tlx::ImportTextHelpContext};
+    std::string bytes;
+    if (!fileio::readFile(path, bytes).ok || !essay_.loadFromBytes(bytes).ok)
+        return FileOutcome{false, failed};
+    essay_.selectAll();
+    essay_.setSelColour(clBlack);
+    essay_.setSelStart(0);
+    documentChanged = true;
+    return {};
+}
+
+} // namespace tallix

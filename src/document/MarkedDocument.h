@@ -1,0 +1,138 @@
+#pragma once
+// The document the marking window shows: the essay with its markup, the numbered
+// comments, the two feedback texts, the grade, where it was loaded from or saved
+// to, and the marked-file (".tlx") format that stores all of it.
+//
+// A marked file is the essay's RTF whose plain text ends in a trailer:
+//   "TallixComments:" (comment + U+00B6)*  "FeedbackOne:" text "EndFeedbackOne"
+//   "FeedbackTwo:" text "EndFeedbackTwo" "TallixGrade:" grade "EndTallixGrade" "  "
+// Nothing in the texts is escaped: files written this way have always been read by
+// taking the first occurrence of each keyword, and stored files depend on that.
+#include "document/RecentFiles.h"
+#include "document/RichTextBuffer.h"
+
+#include <string>
+#include <vector>
+
+namespace tallix {
+
+// What the notes area below the essay holds. The caption stays when the area is
+// hidden: it records what the memo held last.
+enum class NotesCaption { Notes, Comments, Feedback1, Feedback2 };
+std::u16string notesCaptionText(NotesCaption c);
+
+// The notes area's model: the caption panel, the memo and the comment selector.
+struct NotesArea {
+    NotesCaption caption = NotesCaption::Notes;
+    bool visible = false;
+    std::u16string memoText; // CR LF line breaks
+    int memoCaret = 0;
+    int selectorValue = 0; // comment shown, 1..N (0 when N = 0)
+    int selectorMax = 0;   // N, the number of comments
+    bool commentDown = false;
+    bool feedback1Down = false;
+    bool feedback2Down = false;
+};
+
+// A message for the window to show in a box.
+enum class MessageType { Warning, Error, Information, Confirmation };
+struct Message {
+    std::u16string text;
+    MessageType type = MessageType::Warning;
+    int helpContext = 0;
+};
+
+struct FileOutcome {
+    bool ok = true;
+    Message message; // what to show when !ok
+};
+
+namespace tlx {
+inline constexpr char16_t CommentsKey[] = u"TallixComments:";
+inline constexpr char16_t Feedback1Key[] = u"FeedbackOne:";
+inline constexpr char16_t Feedback1End[] = u"EndFeedbackOne";
+inline constexpr char16_t Feedback2Key[] = u"FeedbackTwo:";
+inline constexpr char16_t Feedback2End[] = u"EndFeedbackTwo";
+inline constexpr char16_t GradeKey[] = u"TallixGrade:";
+inline constexpr char16_t GradeEnd[] = u"EndTallixGrade";
+inline constexpr char16_t Separator = 0xB6;
+inline constexpr char16_t NewGrade[] = u"??%";
+inline constexpr int HelpContext = 14000;
+inline constexpr int ImportRtfHelpContext = 5000;
+inline constexpr int ImportTextHelpContext = 6000;
+} // namespace tlx
+
+struct TrailerParts {
+    std::vector<std::u16string> comments;
+    std::u16string feedback1;
+    std::u16string feedback2;
+    std::u16string grade;
+};
+
+// Builds the trailer text from its parts.
+std::u16string buildTrailer(const TrailerParts& parts);
+// Reads a trailer (from "TallixComments:" to the end of the text) the way stored
+// files have always been read: the first occurrence of each keyword counts, and
+// every U+00B6 ends a comment.
+TrailerParts parseTrailer(std::u16string_view trailer);
+
+enum class ImportKind { Rtf, Text };
+
+class MarkedDocument {
+public:
+    MarkedDocument();
+
+    RichTextBuffer& essay() { return essay_; }
+    const RichTextBuffer& essay() const { return essay_; }
+    // The scratch buffer saving works in; empty between uses.
+    RichTextBuffer& scratch() { return scratch_; }
+
+    // --- state ----------------------------------------------------------------------
+    std::string currentFile;
+    bool documentChanged = false;
+    std::vector<std::u16string> commentTexts;
+    std::u16string feedback1Text;
+    std::u16string feedback2Text;
+    int feedback1Caret = 0;
+    int feedback2Caret = 0;
+    std::u16string grade = tlx::NewGrade;
+    NotesArea notes;
+    RecentFiles recentFiles;
+
+    // "Tallix32 [Untitled]" or "Tallix32: 'name.tlx'".
+    std::u16string caption() const;
+
+    // --- the notes memo -------------------------------------------------------------
+    // Copies the memo into the feedback text it shows, with its caret.
+    void stashFeedback();
+    // Copies the memo into the comment it shows (only when it shows comments and
+    // there is at least one).
+    void commitMemoToComments();
+    // What leaving the memo does: both of the above.
+    void commitNotes() {
+        stashFeedback();
+        commitMemoToComments();
+    }
+
+    // --- document operations (after any question has been answered) ---------------
+    // Empties the document: what a new document starts as.
+    void clear();
+    // Reads a marked file into the document. On failure the document is left as
+    // it was and the recent files are untouched.
+    FileOutcome loadTlxFile(const std::string& path);
+    // Writes the document to a marked file (atomically). On failure nothing of the
+    // document's state changes.
+    FileOutcome saveTlx(const std::string& path);
+    // Loads an essay that is not yet marked: all of it black, caret at 0, changed,
+    // still untitled.
+    FileOutcome importEssay(const std::string& path, ImportKind kind);
+
+    // The trailer this document would be saved with.
+    std::u16string trailer() const;
+
+private:
+    RichTextBuffer essay_;
+    RichTextBuffer scratch_;
+};
+
+} // namespace tallix

@@ -1,0 +1,493 @@
+#include "document/DocumentCommands.h"
+#include "document/MarkedDocument.h"
+#include "document/Scanning.h"
+
+#include "TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <filesystem>
+
+#include <unistd.h>
+
+using namespace tallix;
+using tallix::testing::TempFolder;
+
+namespace {
+
+// Marks the essay the way the marking operations do: a blue span with a red label,
+// a navy span with a green marker, and a silver bookmark.
+void markUp(MarkedDocument& d) {
+    RichTextBuffer& b = d.essay();
+    b.setText(u"Their is a cat.\r\nSecond paragraph here.");
+    b.select(0, 5);
+    b.setSelColour(clBlue);
+    b.setSelStyle(fsUnderline);
+    b.setSelStart(5);
+    b.setSelText(u"WW"); // label after the span
+    b.select(5, 2);
+    b.setSelColour(clRed);
+    b.setSelStyle(fsItalic);
+    b.setSelSize(8);
+    b.setSelOffset(60);
+    int end = b.length();
+    b.select(end - 5, 5); // "here."
+    b.setSelColour(clNavy);
+    b.setSelStyle(fsUnderline);
+    b.setSelStart(end);
+    b.setSelText(u"1");
+    b.select(end, 1);
+    b.setSelColour(clGreen);
+    b.setSelStyle(fsBold);
+    b.setSelSize(10);
+    b.setSelOffset(60);
+    b.setSelStart(11);
+    b.setSelText(u"[*BM*]");
+    b.select(11, 6);
+    b.setSelColour(clSilver);
+    b.setSelStart(0);
+}
+
+void setComments(MarkedDocument& d, std::vector<std::u16string> comments) {
+    d.commentTexts = std::move(comments);
+    d.notes.selectorMax = d.notes.selectorValue = int(d.commentTexts.size());
+}
+
+std::u16string withoutBookmarks(std::u16string s) {
+    for (auto at = s.find(u"[*BM*]"); at != std::u16string::npos; at = s.find(u"[*BM*]"))
+        s.erase(at, 6);
+    return s;
+}
+
+struct ScriptedPrompts : DocumentPrompts {
+    std::deque<Answer> answers;
+    std::optional<std::string> savePath;
+    int questions = 0;
+    std::vector<Message> shown;
+    Answer askSaveChanges() override {
+        ++questions;
+        Answer a = answers.empty() ? Answer::Cancel : answers.front();
+        if (!answers.empty())
+            answers.pop_front();
+        return a;
+    }
+    std::optional<std::string> askSavePath(const std::string&) override { return savePath; }
+    void showMessage(const Message& m) override { shown.push_back(m); }
+};
+
+} // namespace
+
+// ------------------------------------------------------------------ the file format
+
+TEST(MarkedFileTrailer, PiecesFollowEachOtherWithNothingBetween) {
+    TrailerParts p{{u"Good start", u"Check the tense"}, u"Well argued.", u"", u"65%"};
+    EXPECT_EQ(buildTrailer(p), u"TallixComments:Good start\u00B6Check the tense\u00B6"
+                               u"FeedbackOne:Well argued.EndFeedbackOneFeedbackTwo:"
+                               u"EndFeedbackTwoTallixGrade:65%EndTallixGrade  ");
+    TrailerParts none{{}, u"", u"", u"??%"};
+    EXPECT_EQ(buildTrailer(none).substr(0, 27), u"TallixComments:FeedbackOne:");
+}
+
+TEST(MarkedFileTrailer, SeparatorsAndKeywordsInTextsConfuseReadingAsStoredFilesExpect) {
+    // A pilcrow in a comment splits it; one in a feedback text adds a comment.
+    TrailerParts p{{u"one\u00B6two"}, u"fb\u00B6x", u"", u"A"};
+    TrailerParts back = parseTrailer(buildTrailer(p));
+    std::vector<std::u16string> expected{u"one", u"two", u"FeedbackOne:fb"};
+    EXPECT_EQ(back.comments, expected);
+    // The first occurrence of a keyword counts, wherever it is.
+    TrailerParts q{{u"see EndFeedbackOne"}, u"real", u"", u"B"};
+    TrailerParts qb = parseTrailer(buildTrailer(q));
+    EXPECT_EQ(qb.feedback1, u"");
+    EXPECT_EQ(qb.grade, u"B");
+}
+
+TEST(MarkedFileTrailer, MissingKeywordsGiveEmptyTexts) {
+    TrailerParts p = parseTrailer(u"TallixComments:a\u00B6FeedbackOne:cut off");
+    EXPECT_EQ(p.comments, std::vector<std::u16string>{u"a"});
+    EXPECT_EQ(p.feedback1, u"");
+    EXPECT_EQ(p.grade, u"");
+}
+
+// ------------------------------------------------------------------ save and load
+
+TEST(MarkedFileRoundTrip, EverythingComesBackAndBookmarksStayOnScreenOnly) {
+    TempFolder dir;
+    const std::string path = dir.file("essay.tlx");
+    const std::vector<std::vector<std::u16string>> commentSets = {
+        {},
+        {u"Only one"},
+        {u"First", u"Second\r\nhas two lines", u"", u"Fourth: ünïcödé €"},
+    };
+    for (const auto& comments : commentSets) {
+        MarkedDocument d;
+        markUp(d);
+        setComments(d, comments);
+        d.feedback1Text = u"Well argued.\r\n\r\nBut check spelling.";
+        d.feedback2Text = u"Next time: plan first.";
+        d.grade = u"B+ (68%)";
+        const std::u16string onScreen = d.essay().text();
+        const RichContent before = d.essay().content();
+
+        ASSERT_TRUE(d.saveTlx(path).ok);
+        EXPECT_EQ(d.essay().text(), onScreen); // bookmarks still on screen
+        EXPECT_EQ(d.caption(), u"Tallix32: 'essay.tlx'");
+        EXPECT_FALSE(d.documentChanged);
+        EXPECT_EQ(d.scratch().length(), 0);
+
+        MarkedDocument e;
+        e.clear();
+        ASSERT_TRUE(e.loadTlxFile(path).ok);
+        EXPECT_EQ(e.essay().text(), withoutBookmarks(onScreen));
+        EXPECT_EQ(e.commentTexts, comments);
+        EXPECT_EQ(e.notes.selectorMax, int(comments.size()));
+        EXPECT_EQ(e.notes.selectorValue, int(comments.size()));
+        EXPECT_EQ(e.feedback1Text, d.feedback1Text);
+        EXPECT_EQ(e.feedback2Text, d.feedback2Text);
+        EXPECT_EQ(e.grade, d.grade);
+        EXPECT_EQ(e.currentFile, path);
+        EXPECT_EQ(e.recentFiles.entry(1), path);
+        EXPECT_FALSE(e.documentChanged);
+        EXPECT_EQ(e.essay().selStart(), 0);
+
+        // Colours and formats survive: compare every character outside the bookmark.
+        RichTextBuffer expected;
+        expected.assign(before);
+        scan::removeBookmarks(expected);
+        ASSERT_EQ(expected.length(), e.essay().length());
+        for (int i = 0; i < expected.length(); ++i)
+            ASSERT_EQ(expected.formatAt(i), e.essay().formatAt(i)) << "position " << i;
+    }
+}
+
+TEST(MarkedFileRoundTrip, AnEmptyEssayHasItsTrailerAtPositionZero) {
+    TempFolder dir;
+    MarkedDocument d;
+    d.clear();
+    d.grade = u"??%";
+    ASSERT_TRUE(d.saveTlx(dir.file("empty.tlx")).ok);
+    RichTextBuffer raw;
+    ASSERT_TRUE(raw.loadFromFile(dir.file("empty.tlx")).ok);
+    EXPECT_EQ(raw.findText(u"TallixComments:", 0, raw.length()), 0);
+
+    MarkedDocument e;
+    ASSERT_TRUE(e.loadTlxFile(dir.file("empty.tlx")).ok);
+    EXPECT_EQ(e.essay().length(), 0);
+    EXPECT_TRUE(e.commentTexts.empty());
+    EXPECT_EQ(e.notes.selectorMax, 0);
+    EXPECT_EQ(e.grade, u"??%");
+}
+
+TEST(MarkedFileRoundTrip, SavingCommitsTheMemoTheTeacherIsStillTypingIn) {
+    TempFolder dir;
+    MarkedDocument d;
+    d.essay().setText(u"Essay.");
+    setComments(d, {u"first", u""});
+    d.notes.caption = NotesCaption::Comments;
+    d.notes.memoText = u"typed but not committed";
+    ASSERT_TRUE(d.saveTlx(dir.file("a.tlx")).ok);
+    MarkedDocument e;
+    ASSERT_TRUE(e.loadTlxFile(dir.file("a.tlx")).ok);
+    EXPECT_EQ(e.commentTexts.back(), u"typed but not committed");
+
+    d.notes.caption = NotesCaption::Feedback2;
+    d.notes.memoText = u"feedback in the memo";
+    ASSERT_TRUE(d.saveTlx(dir.file("b.tlx")).ok);
+    ASSERT_TRUE(e.loadTlxFile(dir.file("b.tlx")).ok);
+    EXPECT_EQ(e.feedback2Text, u"feedback in the memo");
+}
+
+TEST(MarkedFileLoad, TheMemoReceivesTheTextItsCaptionNames) {
+    TempFolder dir;
+    MarkedDocument d;
+    d.essay().setText(u"Essay.");
+    setComments(d, {u"c1", u"c2"});
+    d.feedback1Text = u"one";
+    d.feedback2Text = u"two";
+    ASSERT_TRUE(d.saveTlx(dir.file("x.tlx")).ok);
+
+    const std::pair<NotesCaption, std::u16string> cases[] = {
+        {NotesCaption::Feedback1, u"one"},
+        {NotesCaption::Feedback2, u"two"},
+        {NotesCaption::Comments, u"c2"},
+        {NotesCaption::Notes, u"left alone"},
+    };
+    for (const auto& [caption, memo] : cases) {
+        MarkedDocument e;
+        e.notes.caption = caption;
+        e.notes.memoText = u"left alone";
+        ASSERT_TRUE(e.loadTlxFile(dir.file("x.tlx")).ok);
+        EXPECT_EQ(e.notes.memoText, memo);
+    }
+}
+
+TEST(MarkedFileLoad, AFileWithoutTrailerIsAllEssayAndKeepsItsColours) {
+    TempFolder dir;
+    const std::string path = dir.write(
+        "plain.rtf", "{\\rtf1\\ansi{\\colortbl ;\\red255\\green0\\blue0;}\\cf1 Red words}");
+    MarkedDocument d;
+    d.grade = u"old";
+    setComments(d, {u"stale"});
+    d.feedback1Text = u"stale";
+    ASSERT_TRUE(d.loadTlxFile(path).ok);
+    EXPECT_EQ(d.essay().text(), u"Red words");
+    EXPECT_EQ(d.essay().colourAt(0), clRed);
+    EXPECT_TRUE(d.commentTexts.empty());
+    EXPECT_EQ(d.feedback1Text, u"");
+    EXPECT_EQ(d.grade, u"??%");
+    EXPECT_EQ(d.caption(), u"Tallix32: 'plain.rtf'");
+}
+
+TEST(MarkedFileLoad, UnreadableFilesFailWithoutTouchingTheDocument) {
+    TempFolder dir;
+    MarkedDocument d;
+    d.essay().setText(u"keep me");
+    d.recentFiles.update("/some/earlier.tlx");
+    const RecentFiles recent = d.recentFiles;
+    for (const std::string& path : {dir.file("missing.tlx"), dir.path().string()}) {
+        FileOutcome r = d.loadTlxFile(path);
+        EXPECT_FALSE(r.ok);
+        EXPECT_EQ(r.message.text, u"Unable to load the file. It may be corrupted in some way.");
+        EXPECT_EQ(r.message.helpContext, 14000);
+        EXPECT_EQ(d.essay().text(), u"keep me");
+        EXPECT_EQ(d.recentFiles, recent);
+        EXPECT_EQ(d.currentFile, "");
+    }
+}
+
+TEST(MarkedFileLoad, TruncatedAndDamagedFilesNeverCrash) {
+    TempFolder dir;
+    MarkedDocument d;
+    markUp(d);
+    setComments(d, {u"a comment", u"another"});
+    d.feedback1Text = u"feedback";
+    ASSERT_TRUE(d.saveTlx(dir.file("full.tlx")).ok);
+    const std::string bytes = TempFolder::read(dir.file("full.tlx"));
+    for (std::size_t cut = 0; cut < bytes.size(); cut += 7) {
+        const std::string path = dir.write("cut.tlx", bytes.substr(0, cut));
+        MarkedDocument e;
+        e.loadTlxFile(path); // succeeds with what can be read, or fails cleanly
+        EXPECT_TRUE(e.essay().check());
+    }
+    std::string garbage(5000, '\0');
+    for (std::size_t i = 0; i < garbage.size(); ++i)
+        garbage[i] = char((i * 7919u) & 0xFF);
+    MarkedDocument g;
+    g.loadTlxFile(dir.write("garbage.tlx", garbage));
+    g.loadTlxFile(dir.write("garbage2.tlx", "{\\rtf1 " + garbage));
+    EXPECT_TRUE(g.essay().check());
+}
+
+// ------------------------------------------------------------------ saving failures
+
+TEST(MarkedFileSave, AFailedSaveChangesNothingAndLeavesTheOldFileWhole) {
+    TempFolder dir;
+    MarkedDocument d;
+    d.essay().setText(u"version one");
+    const std::string path = dir.file("essay.tlx");
+    ASSERT_TRUE(d.saveTlx(path).ok);
+    const std::string saved = TempFolder::read(path);
+
+    d.essay().setText(u"version two");
+    d.documentChanged = true;
+    const RecentFiles recent = d.recentFiles;
+    std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_read |
+                                                 std::filesystem::perms::owner_exec);
+    FileOutcome r = d.saveTlx(path);
+    std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_all);
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root can write into a read-only folder";
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.message.type, MessageType::Error);
+    EXPECT_TRUE(d.documentChanged);
+    EXPECT_EQ(d.recentFiles, recent);
+    EXPECT_EQ(TempFolder::read(path), saved);
+}
+
+TEST(MarkedFileSave, ASaveIntoAMissingFolderFailsAndChangesNothing) {
+    TempFolder dir;
+    MarkedDocument d;
+    d.essay().setText(u"text");
+    d.documentChanged = true;
+    FileOutcome r = d.saveTlx(dir.file("no/such/folder/x.tlx"));
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(d.documentChanged);
+    EXPECT_EQ(d.currentFile, "");
+    EXPECT_EQ(d.caption(), u"Tallix32 [Untitled]");
+    EXPECT_EQ(d.recentFiles.entry(1), "");
+}
+
+// ------------------------------------------------------------------ recent files
+
+TEST(RecentFilesList, KnownPathsKeepTheirPlaceAndCaseCounts) {
+    RecentFiles r;
+    for (const char* p : {"/a/1.tlx", "/a/2.tlx", "/a/3.tlx"})
+        r.update(p);
+    EXPECT_FALSE(r.update("/a/1.tlx"));
+    EXPECT_EQ(r.entry(1), "/a/3.tlx");
+    EXPECT_EQ(r.entry(3), "/a/1.tlx");
+    EXPECT_TRUE(r.update("/A/1.tlx"));
+    EXPECT_EQ(r.entry(1), "/A/1.tlx");
+    for (const char* p : {"/b/4.tlx", "/b/5.tlx"})
+        r.update(p);
+    EXPECT_EQ(r.entry(5), "/a/2.tlx"); // "/a/1.tlx" dropped off the end
+    EXPECT_EQ(r.menuText(1), "5.tlx");
+    EXPECT_TRUE(r.dividerVisible());
+    EXPECT_FALSE(RecentFiles().dividerVisible());
+}
+
+TEST(RecentFilesList, SavingTwiceToOnePathChangesTheListOnce) {
+    TempFolder dir;
+    MarkedDocument d;
+    d.essay().setText(u"x");
+    ASSERT_TRUE(d.saveTlx(dir.file("one.tlx")).ok);
+    ASSERT_TRUE(d.saveTlx(dir.file("two.tlx")).ok);
+    ASSERT_TRUE(d.saveTlx(dir.file("one.tlx")).ok);
+    EXPECT_EQ(d.recentFiles.entry(1), dir.file("two.tlx"));
+    EXPECT_EQ(d.recentFiles.entry(2), dir.file("one.tlx"));
+}
+
+// ------------------------------------------------------------------ import
+
+TEST(MarkedFileImport, ImportedEssaysAreAllBlackChangedAndUntitled) {
+    TempFolder dir;
+    const std::string rtf = dir.write(
+        "coloured.rtf",
+        "{\\rtf1\\ansi{\\colortbl ;\\red0\\green0\\blue255;\\red0\\green128\\blue0;}"
+        "\\cf1 Blue \\cf2 green\\par plain}");
+    MarkedDocument d;
+    d.recentFiles.update("/x.tlx");
+    ASSERT_TRUE(d.importEssay(rtf, ImportKind::Rtf).ok);
+    EXPECT_EQ(d.essay().text(), u"Blue green\r\nplain");
+    for (int i = 0; i < d.essay().length(); ++i)
+        EXPECT_EQ(d.essay().colourAt(i), clBlack);
+    EXPECT_TRUE(d.documentChanged);
+    EXPECT_EQ(d.caption(), u"Tallix32 [Untitled]");
+    EXPECT_EQ(d.recentFiles.entry(1), "/x.tlx");
+    EXPECT_EQ(d.recentFiles.entry(2), "");
+
+    // Windows-1252 text reads as such, in black.
+    const std::string txt = dir.write("essay.txt", "caf\xe9\r\nna\xefve\n");
+    ASSERT_TRUE(d.importEssay(txt, ImportKind::Text).ok);
+    EXPECT_EQ(d.essay().text(), u"café\r\nnaïve\r\n");
+    EXPECT_EQ(d.essay().colourAt(0), clBlack);
+
+    FileOutcome bad = d.importEssay(dir.file("none.rtf"), ImportKind::Rtf);
+    EXPECT_FALSE(bad.ok);
+    EXPECT_EQ(bad.message.helpContext, 5000);
+    EXPECT_EQ(bad.message.text, u"Unable to load the file. It may be in use by another program, "
+                                u"or corrupted in some way.");
+    EXPECT_EQ(d.importEssay(dir.file("none.txt"), ImportKind::Text).message.helpContext, 6000);
+}
+
+// ------------------------------------------------------------------ the commands' decisions
+
+TEST(DocumentCommandsDecisions, TheSaveChangesQuestion) {
+    TempFolder dir;
+    MarkedDocument d;
+    ScriptedPrompts p;
+    DocumentCommands cmd(d, p);
+
+    EXPECT_TRUE(cmd.saveChanges()); // unchanged: no question
+    EXPECT_EQ(p.questions, 0);
+
+    d.essay().setText(u"work");
+    d.documentChanged = true;
+    p.answers = {Answer::Cancel};
+    EXPECT_FALSE(cmd.newDocument());
+    EXPECT_EQ(d.essay().text(), u"work");
+
+    p.answers = {Answer::Yes}; // untitled: Save As, cancelled
+    p.savePath.reset();
+    EXPECT_FALSE(cmd.newDocument());
+    EXPECT_EQ(d.essay().text(), u"work");
+
+    p.answers = {Answer::Yes};
+    p.savePath = dir.file("saved.tlx");
+    EXPECT_TRUE(cmd.newDocument());
+    EXPECT_EQ(d.essay().length(), 0);
+    EXPECT_TRUE(std::filesystem::exists(dir.file("saved.tlx")));
+
+    d.essay().setText(u"more");
+    d.documentChanged = true;
+    p.answers = {Answer::No};
+    EXPECT_TRUE(cmd.newDocument());
+    EXPECT_EQ(d.essay().length(), 0);
+}
+
+TEST(DocumentCommandsDecisions, OpenStopsOnCancelInsteadOfReplacingUnsavedWork) {
+    TempFolder dir;
+    MarkedDocument other;
+    other.essay().setText(u"other essay");
+    ASSERT_TRUE(other.saveTlx(dir.file("other.tlx")).ok);
+
+    MarkedDocument d;
+    ScriptedPrompts p;
+    DocumentCommands cmd(d, p);
+    d.essay().setText(u"unsaved");
+    d.feedback1Text = u"unsaved feedback";
+    d.documentChanged = true;
+    p.answers = {Answer::Cancel};
+    EXPECT_FALSE(cmd.open(dir.file("other.tlx")));
+    EXPECT_EQ(d.essay().text(), u"unsaved");
+    EXPECT_EQ(d.feedback1Text, u"unsaved feedback");
+
+    p.answers = {Answer::No};
+    EXPECT_TRUE(cmd.open(dir.file("other.tlx")));
+    EXPECT_EQ(d.essay().text(), u"other essay");
+    EXPECT_EQ(d.feedback1Text, u"");
+}
+
+TEST(DocumentCommandsDecisions, ImportAsksAgainAfterNoAndStopsOnCancel) {
+    TempFolder dir;
+    const std::string essay = dir.write("e.txt", "new essay");
+    MarkedDocument d;
+    ScriptedPrompts p;
+    DocumentCommands cmd(d, p);
+    d.essay().setText(u"unsaved");
+    d.documentChanged = true;
+
+    // The window asks first; No lets it show the dialog, then the new document
+    // asks again, and Cancel there stops the import.
+    p.answers = {Answer::No, Answer::Cancel};
+    ASSERT_TRUE(cmd.saveChanges());
+    EXPECT_FALSE(cmd.importEssay(essay, ImportKind::Text));
+    EXPECT_EQ(d.essay().text(), u"unsaved");
+    EXPECT_EQ(p.questions, 2);
+
+    p.answers = {Answer::No, Answer::No};
+    ASSERT_TRUE(cmd.saveChanges());
+    EXPECT_TRUE(cmd.importEssay(essay, ImportKind::Text));
+    EXPECT_EQ(d.essay().text(), u"new essay");
+}
+
+TEST(DocumentCommandsDecisions, ClosingNeverProceedsAfterAFailedSave) {
+    TempFolder dir;
+    MarkedDocument d;
+    ScriptedPrompts p;
+    DocumentCommands cmd(d, p);
+    d.essay().setText(u"unsaved");
+    d.documentChanged = true;
+    d.currentFile = dir.file("gone/folder/x.tlx");
+    p.answers = {Answer::Yes};
+    EXPECT_FALSE(cmd.closeQuery());
+    ASSERT_EQ(p.shown.size(), 1u);
+    EXPECT_EQ(p.shown[0].type, MessageType::Error);
+    EXPECT_TRUE(d.documentChanged);
+
+    p.answers = {Answer::No};
+    EXPECT_TRUE(cmd.closeQuery());
+}
+
+TEST(DocumentCommandsDecisions, ARecentEntryWhoseFileIsGoneStays) {
+    MarkedDocument d;
+    ScriptedPrompts p;
+    DocumentCommands cmd(d, p);
+    d.recentFiles.update("/nowhere/lost.tlx");
+    EXPECT_FALSE(cmd.openRecent(1));
+    ASSERT_EQ(p.shown.size(), 1u);
+    EXPECT_EQ(p.shown[0].helpContext, 14000);
+    EXPECT_EQ(d.recentFiles.entry(1), "/nowhere/lost.tlx");
+    EXPECT_FALSE(cmd.openRecent(2)); // unused entry: nothing to open
+    EXPECT_EQ(p.shown.size(), 1u);
+}
