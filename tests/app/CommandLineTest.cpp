@@ -1,0 +1,123 @@
+// Runs the built program as a process, as a teacher's script would.
+#include "document/MarkedDocument.h"
+
+#include "TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace tallix;
+using tallix::testing::TempFolder;
+
+namespace {
+
+struct ProcessRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string quoted(const std::string& s) {
+    std::string q = "'";
+    for (char c : s)
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+ProcessRun tallix32(const TempFolder& dir, const std::string& args) {
+    const std::string out = dir.file("stdout.txt");
+    const std::string err = dir.file("stderr.txt");
+    // No display: the batch options must not need one.
+    std::string cmd = "env -u DISPLAY -u WAYLAND_DISPLAY " + quoted(TALLIX32_EXE) + " " + args +
+                      " >" + quoted(out) + " 2>" + quoted(err) + " </dev/null";
+    int raw = std::system(cmd.c_str());
+    ProcessRun r;
+    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    r.out = TempFolder::read(out);
+    r.err = TempFolder::read(err);
+    return r;
+}
+
+// Loads a marked file and checks that its essay is all black with the given text.
+void expectBlackEssay(const std::string& path, const std::u16string& text) {
+    MarkedDocument d;
+    ASSERT_TRUE(d.loadTlxFile(path).ok);
+    EXPECT_EQ(d.essay().text(), text);
+    for (int i = 0; i < d.essay().length(); ++i)
+        ASSERT_EQ(d.essay().colourAt(i), clBlack) << "position " << i;
+    EXPECT_TRUE(d.commentTexts.empty());
+    EXPECT_EQ(d.feedback1Text, u"");
+    EXPECT_EQ(d.grade, u"??%");
+}
+
+} // namespace
+
+TEST(CommandLineImport, EssaysOfEveryKindBecomeBlackMarkedFiles) {
+    TempFolder dir;
+    struct Case {
+        std::string name, bytes;
+        std::u16string text;
+    } cases[] = {
+        {"rtf-named.txt", // the content decides the reader, not the name
+         "{\\rtf1\\ansi{\\colortbl ;\\red255\\green0\\blue0;}\\cf1 Red\\par caf\\'e9}",
+         u"Red\r\ncafé"},
+        {"utf8.txt", "na\xc3\xafve r\xc3\xa9sum\xc3\xa9\nline two\n", u"naïve résumé\r\nline two\r\n"},
+        {"cp1252.txt", "na\xefve \x93quoted\x94\r\n", u"naïve “quoted”\r\n"},
+    };
+    for (const Case& c : cases) {
+        const std::string essay = dir.write(c.name, c.bytes);
+        const std::string marked = dir.file(c.name + ".tlx");
+        ProcessRun r = tallix32(dir, "--import " + quoted(essay) + " " + quoted(marked));
+        EXPECT_EQ(r.status, 0) << c.name << ": " << r.err;
+        EXPECT_EQ(r.err, "");
+        expectBlackEssay(marked, c.text);
+    }
+}
+
+TEST(CommandLineImport, FailuresReportTheMessageAndLeaveNoFile) {
+    TempFolder dir;
+    const std::string marked = dir.file("out.tlx");
+
+    ProcessRun missing = tallix32(dir, "--import " + quoted(dir.file("none.rtf")) + " " + quoted(marked));
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("Unable to load the file."), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(marked));
+
+    std::filesystem::create_directory(dir.file("folder"));
+    ProcessRun folder = tallix32(dir, "--import " + quoted(dir.file("folder")) + " " + quoted(marked));
+    EXPECT_EQ(folder.status, 1);
+    EXPECT_NE(folder.err.find("Unable to load the file."), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(marked));
+
+    const std::string essay = dir.write("e.txt", "An essay.");
+    const std::string nowhere = dir.file("no/such/folder/out.tlx");
+    ProcessRun unwritable = tallix32(dir, "--import " + quoted(essay) + " " + quoted(nowhere));
+    EXPECT_EQ(unwritable.status, 1);
+    EXPECT_NE(unwritable.err.find("out.tlx"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(nowhere));
+    EXPECT_EQ(std::filesystem::directory_iterator(dir.file("folder")),
+              std::filesystem::directory_iterator()); // nothing left behind
+}
+
+TEST(CommandLineOptions, HelpVersionAndUsageErrors) {
+    TempFolder dir;
+    ProcessRun help = tallix32(dir, "--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("--import ESSAY MARKED.tlx"), std::string::npos);
+
+    ProcessRun version = tallix32(dir, "--version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_NE(version.out.find("Version 1.3: July 1998"), std::string::npos);
+
+    for (const char* bad : {"--frobnicate", "--import only-one", "--import a b c", "a b"}) {
+        ProcessRun r = tallix32(dir, bad);
+        EXPECT_EQ(r.status, 2) << bad;
+        EXPECT_NE(r.err.find("usage:"), std::string::npos) << bad;
+        EXPECT_EQ(r.out, "") << bad;
+    }
+}
