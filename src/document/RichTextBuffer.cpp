@@ -288,8 +288,6 @@ void RichTextBuffer::assign(RichContent c) {
     int oldLength = length();
     std::u16string newText;
     std::vector<FormatIndex> newFormats;
-    newText.reserve(c.text.size());
-    newFormats.reserve(c.text.size());
     // Formats per character from the runs; a run list that falls short of the
     // text is padded with the default attributes.
     std::vector<FormatIndex> perChar;
@@ -304,17 +302,23 @@ void RichTextBuffer::assign(RichContent c) {
     }
     if (perChar.size() < c.text.size())
         perChar.resize(c.text.size(), intern(default_));
-    // Lone CR or LF become CR LF in their own format.
-    for (std::size_t i = 0; i < c.text.size(); ++i) {
-        char16_t ch = c.text[i];
-        if (ch == u'\r' || ch == u'\n') {
-            newText.append(u"\r\n");
-            newFormats.insert(newFormats.end(), 2, perChar[i]);
-            if (ch == u'\r' && i + 1 < c.text.size() && c.text[i + 1] == u'\n')
-                ++i;
-        } else {
-            newText.push_back(ch);
-            newFormats.push_back(perChar[i]);
+    if (!hasLoneBreak(c.text)) {
+        // The usual case: the text is already in shape and is taken as it is.
+        newText = std::move(c.text);
+        newFormats = std::move(perChar);
+    } else {
+        // Lone CR or LF become CR LF in their own format.
+        for (std::size_t i = 0; i < c.text.size(); ++i) {
+            char16_t ch = c.text[i];
+            if (ch == u'\r' || ch == u'\n') {
+                newText.append(u"\r\n");
+                newFormats.insert(newFormats.end(), 2, perChar[i]);
+                if (ch == u'\r' && i + 1 < c.text.size() && c.text[i + 1] == u'\n')
+                    ++i;
+            } else {
+                newText.push_back(ch);
+                newFormats.push_back(perChar[i]);
+            }
         }
     }
 
