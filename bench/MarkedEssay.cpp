@@ -60,7 +60,7 @@ RichContent makeMarkedEssay(const EssayShape& shape) {
         for (int s = 0; s < sentences; ++s) {
             int words = 6 + int(rng() % 12);
             for (int w = 0; w < words; ++w) {
-                unsigned roll = rng() % 100;
+                auto roll = unsigned(rng() % 100);
                 std::u16string wd = word() + u" ";
                 if (roll < 6) {
                     c.appendText(word() + u" " + word(), span);
