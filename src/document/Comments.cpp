@@ -78,11 +78,10 @@ std::optional<Message> addComment(MarkedDocument& d) {
     if (!b.selColourConsistent() || b.selColour() != clBlack)
         return overlap;
 
-    // A selection ending in line breaks ends at the last visible character; one
-    // reaching the end of the text gives up its last two characters.
+    // A selection ending in line breaks ends at the last visible character. (A
+    // selection reaching the end of the text keeps all of it: the buffer has no
+    // hidden paragraph mark there that would have to be left out.)
     while (b.selLength() > 0 && endsWithLineBreak(b))
-        b.setSelLength(b.selLength() - 2);
-    if (b.selLength() > 0 && b.selEnd() >= b.length())
         b.setSelLength(b.selLength() - 2);
     const int s = b.selStart();
     const int e = b.selEnd();

@@ -108,8 +108,10 @@ TEST(CommentsAdd, SelectionsEndingInLineBreaksOrAtTheEndAreTrimmed) {
     addAt(d, 0, 14);
     EXPECT_EQ(marked(d.essay()), u"[First line]<1>\r\n\r\nNext");
     essay(d, u"Last words");
-    addAt(d, 5, 5); // reaches the end: gives up two characters
-    EXPECT_EQ(marked(d.essay()), u"Last [wor]<1>ds");
+    addAt(d, 5, 5); // reaches the end: the whole word is the span
+    EXPECT_EQ(marked(d.essay()), u"Last [words]<1>");
+    d.essay().setSelText(u" more"); // typed after the marker: plain text
+    EXPECT_EQ(d.essay().colourAt(d.essay().length() - 1), clBlack);
 }
 
 TEST(CommentsAdd, OverlappingMarkupIsRefusedAndNothingChanges) {
