@@ -4,6 +4,6 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")" && pwd)
 "$root/scripts/build.sh" >&2
 if [ $# -eq 0 ]; then
-  set -- "$root/resources/sample/essay.rtf"
+  set -- "$root/resources/sample/essay.tlx"
 fi
 exec "$root/build/src/app/tallix32" "$@"

@@ -1,42 +1,68 @@
 // Tallix32's program entry. Options that never open a window (batch import, help,
-// version) are handled first, before anything of the window system exists. Until
-// the marking window is built, a file given alone is loaded and its text printed,
-// so the document engine can be tried from a terminal.
+// version) are handled first, before anything of the window system exists; then
+// the marking window starts, opening the marked file given on the command line.
 #include "app/CommandLine.h"
 #include "document/MarkedDocument.h"
 #include "document/TextCodec.h"
+
+#ifdef TALLIX_HAVE_QT
+#include "app/TfrmSplash.h"
+#include "app/TfrmTallix32.h"
+#include "platform/qt/Resources.h"
+#include "platform/qt/SettingsStore.h"
+
+#include <QApplication>
+#endif
 
 #include <iostream>
 #include <string>
 #include <vector>
 
+namespace {
+
+#ifndef TALLIX_HAVE_QT
+// Without the window system the program prints the text of the file it is given.
+int printFile(const std::string& path) {
+    tallix::MarkedDocument doc;
+    tallix::FileOutcome r = doc.loadTlxFile(path);
+    if (!r.ok) {
+        std::cerr << tallix::text::toUtf8(r.message.text) << "\n" << path << "\n";
+        return 1;
+    }
+    std::u16string out;
+    for (char16_t c : doc.essay().text())
+        if (c != u'\r')
+            out.push_back(c);
+    std::cout << tallix::text::toUtf8(out) << "\n";
+    return 0;
+}
+#endif
+
+} // namespace
+
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     if (std::optional<int> status = tallix::cli::run(args, std::cout, std::cerr))
         return *status;
+#ifdef TALLIX_HAVE_QT
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tallix32"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Tallix32"));
+    tallix::initResources();
+    tallix::SettingsStore settings;
+    const QString open = args.empty() ? QString() : QString::fromLocal8Bit(argv[1]);
+    tallix::TfrmTallix32 frmTallix32(settings, open);
+    {
+        tallix::TfrmSplash frmSplash;
+        frmSplash.exec();
+    }
+    frmTallix32.show();
+    return app.exec();
+#else
     if (args.empty()) {
         std::cerr << "usage: tallix32 [MARKED.tlx]   (see tallix32 --help)\n";
         return 2;
     }
-    tallix::MarkedDocument doc;
-    tallix::FileOutcome r = doc.loadTlxFile(args[0]);
-    if (!r.ok) {
-        std::cerr << tallix::text::toUtf8(r.message.text) << "\n" << args[0] << "\n";
-        return 1;
-    }
-    // The buffer's line breaks are CR LF; a terminal wants LF.
-    std::u16string out;
-    out.reserve(doc.essay().text().size());
-    for (char16_t c : doc.essay().text())
-        if (c != u'\r')
-            out.push_back(c);
-    std::cout << tallix::text::toUtf8(out);
-    if (!out.empty() && out.back() != u'\n')
-        std::cout << '\n';
-    for (std::size_t k = 0; k < doc.commentTexts.size(); ++k)
-        std::cout << "Comment " << k + 1 << ": " << tallix::text::toUtf8(doc.commentTexts[k])
-                  << "\n";
-    if (!doc.grade.empty() && doc.grade != u"??%")
-        std::cout << "Grade: " << tallix::text::toUtf8(doc.grade) << "\n";
-    return 0;
+    return printFile(args[0]);
+#endif
 }

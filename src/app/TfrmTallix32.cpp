@@ -1,0 +1,1191 @@
+#include "app/TfrmTallix32.h"
+
+#include "annotations/Annotating.h"
+#include "app/TfrmAbout.h"
+#include "document/Comments.h"
+#include "document/TextCodec.h"
+#include "document/qt/MarkRichEdit.h"
+#include "platform/qt/HelpViewer.h"
+#include "platform/qt/Launcher.h"
+#include "platform/qt/MessageBoxes.h"
+#include "platform/qt/SettingsStore.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QFontDialog>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QSpinBox>
+#include <QStyle>
+#include <QTextCursor>
+#include <QToolButton>
+
+namespace tallix {
+
+namespace {
+
+constexpr int ClientWidth = 622;
+constexpr int ClientHeight = 429;
+constexpr int ToolbarHeight = 30;
+constexpr int StatusHeight = 20;
+constexpr int ButtonPanelWidth = 158;
+constexpr int NotesCaptionHeight = 16;
+
+QString qs(const std::u16string& s) {
+    return QString::fromUtf16(s.data(), qsizetype(s.size()));
+}
+std::u16string u16(const QString& s) {
+    return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()), std::size_t(s.size()));
+}
+QString qpath(const std::string& utf8) { return QString::fromStdString(utf8); }
+
+// The memo shows line breaks as the platform does; the document keeps CR LF.
+QString toMemoText(const std::u16string& s) {
+    QString t = qs(s);
+    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return t;
+}
+std::u16string fromMemoText(QString t) {
+    t.replace(QChar(0x2029), QLatin1Char('\n'));
+    return text::normaliseLineBreaks(u16(t));
+}
+
+QColor qcolour(Colour c) { return QColor(redOf(c), greenOf(c), blueOf(c)); }
+
+// Small drawn icons for the toolbar buttons that have no standard picture.
+QIcon drawnIcon(const std::function<void(QPainter&)>& draw) {
+    QPixmap pm(16, 16);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(QPen(Qt::black, 1));
+    draw(p);
+    return QIcon(pm);
+}
+
+QIcon alignIcon(Alignment a) {
+    return drawnIcon([a](QPainter& p) {
+        const int widths[] = {14, 9, 14, 9, 14};
+        for (int i = 0; i < 5; ++i) {
+            int w = widths[i];
+            int x = a == Alignment::Left ? 1 : a == Alignment::Right ? 15 - w : (16 - w) / 2;
+            p.drawLine(x, 2 + 3 * i, x + w - 1, 2 + 3 * i);
+        }
+    });
+}
+
+QIcon indentIcon(bool in) {
+    return drawnIcon([in](QPainter& p) {
+        for (int i = 0; i < 5; ++i)
+            p.drawLine(i == 0 || i == 4 ? 1 : 7, 2 + 3 * i, 14, 2 + 3 * i);
+        QPolygon arrow;
+        if (in)
+            arrow << QPoint(1, 5) << QPoint(5, 8) << QPoint(1, 11);
+        else
+            arrow << QPoint(5, 5) << QPoint(1, 8) << QPoint(5, 11);
+        p.setBrush(Qt::black);
+        p.drawPolygon(arrow);
+    });
+}
+
+QIcon letterIcon(const QString& text, const QColor& colour, bool strike = false) {
+    return drawnIcon([&](QPainter& p) {
+        QFont f(QStringLiteral("Arial"));
+        f.setPixelSize(text.size() > 1 ? 9 : 12);
+        f.setBold(true);
+        p.setFont(f);
+        p.setPen(colour);
+        p.drawText(QRect(0, 0, 16, 16), Qt::AlignCenter, text);
+        if (strike) {
+            p.setPen(QPen(Qt::red, 2));
+            p.drawLine(2, 14, 14, 2);
+        }
+    });
+}
+
+} // namespace
+
+// ====================================================================== creation
+
+TfrmTallix32::TfrmTallix32(SettingsStore& settings, QString openAtShow, QWidget* parent)
+    : QMainWindow(parent), settings_(settings), commands_(doc_, *this),
+      openAtShow_(std::move(openAtShow)) {
+    setObjectName(QStringLiteral("frmTallix32"));
+    FormCreate();
+}
+
+TfrmTallix32::~TfrmTallix32() {
+    if (MarkRichEdit)
+        MarkRichEdit->setBuffer(nullptr);
+}
+
+void TfrmTallix32::FormCreate() {
+    setWindowTitle(qs(doc_.caption()));
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    setCentralWidget(client);
+
+    buildToolbar();
+    MarkRichEdit = new tallix::MarkRichEdit(client);
+    MarkRichEdit->setObjectName(QStringLiteral("MarkRichEdit"));
+    MarkRichEdit->setBuffer(&doc_.essay());
+    MarkRichEdit->setContextMenuPolicy(Qt::CustomContextMenu);
+    buildNotesArea();
+    buildButtonPanel();
+    buildStatusBar();
+    buildMenus();
+
+    connect(MarkRichEdit, &tallix::MarkRichEdit::bufferChanged, this, [this] {
+        if (!syncing_)
+            doc_.documentChanged = true;
+    });
+    connect(MarkRichEdit, &tallix::MarkRichEdit::caretMoved, this, [this] { updateCaretStatus(); });
+    connect(MarkRichEdit, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { RTFPopUp->popup(MarkRichEdit->mapToGlobal(at)); });
+
+    // Steps of creation that read the settings.
+    configFile_ = settings_
+                      .readString(QStringLiteral("Configuration"), QStringLiteral("ConfigFile"),
+                                  programFolder() + QStringLiteral("default.cfg"))
+                      .toStdString();
+    statusPanels[2]->setText(QStringLiteral("Config: ") + qpath(fileNamePart(configFile_)));
+    const int width =
+        settings_.readInteger(QStringLiteral("MainForm"), QStringLiteral("ClientWidth"), ClientWidth);
+    const int height = settings_.readInteger(QStringLiteral("MainForm"),
+                                             QStringLiteral("ClientHeight"), ClientHeight);
+    buttonFilePath_ = settings_
+                          .readString(QStringLiteral("FilePaths"),
+                                      QStringLiteral("CurrentButtons"),
+                                      programFolder() + QStringLiteral("default.btn"))
+                          .toStdString();
+    for (int n = 1; n <= RecentFiles::Count; ++n)
+        doc_.recentFiles.setEntry(
+            n, settings_
+                   .readString(QStringLiteral("FilePaths"), QStringLiteral("LastFile%1").arg(n),
+                               QString())
+                   .toStdString());
+    QFont feedback(settings_.readString(QStringLiteral("Fonts"), QStringLiteral("FeedbackName"),
+                                        QStringLiteral("Arial")));
+    feedback.setPointSize(std::max(
+        1, settings_.readInteger(QStringLiteral("Fonts"), QStringLiteral("FeedbackSize"), 8)));
+    feedback.setBold(
+        settings_.readBool(QStringLiteral("Fonts"), QStringLiteral("FeedbackBold"), false));
+    feedback.setItalic(
+        settings_.readBool(QStringLiteral("Fonts"), QStringLiteral("FeedbackItalic"), false));
+    mmoNotes->setFont(feedback);
+    showRecentFiles();
+
+    // The client area takes the stored size; the window is centred on the screen.
+    client->setMinimumSize(0, 0);
+    resize(std::max(width, 200), std::max(height, 150) + menuBar()->sizeHint().height());
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect avail = screen->availableGeometry();
+        move(avail.x() + (avail.width() - frameGeometry().width()) / 2,
+             avail.y() + (avail.height() - frameGeometry().height()) / 2);
+    }
+
+    // The essay's default attributes: Arial 12 black, no style.
+    CharFormat body;
+    body.colour = clBlack;
+    body.fontName = u"Arial";
+    body.sizeHalfPoints = markup::BodySize * 2;
+    doc_.essay().setDefaultFormat(body);
+    doc_.essay().resetInsertionFormat();
+
+    for (int i = 0; i < ColourRoleCount; ++i)
+        colours_.setIndex(ColourRole(i), settings_.readInteger(QStringLiteral("Colours"),
+                                                               QString::fromLatin1(ColourRoleNames[std::size_t(i)]),
+                                                               DefaultColourIndexes[std::size_t(i)]));
+    applyColourTints();
+
+    buttons_.assignDefaultButtons();
+    readButtonFile(buttons_, buttonFilePath_);
+    buttons_.addListener([this](const AnnotationSet&) { showButtonSet(); });
+    showButtonSet();
+
+    refreshFromDocument();
+    FormResize();
+}
+
+void TfrmTallix32::buildToolbar() {
+    pnlToolbar = new QWidget(centralWidget());
+    pnlToolbar->setObjectName(QStringLiteral("pnlToolbar"));
+    int x = 2;
+    auto button = [&](QToolButton*& b, const char* name, const QString& hint, const QIcon& icon,
+                      const QString& caption = {}) {
+        b = new QToolButton(pnlToolbar);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setToolTip(hint);
+        b->setFocusPolicy(Qt::NoFocus);
+        b->setAutoRaise(true);
+        if (!caption.isEmpty()) {
+            b->setText(caption);
+            QFont f(QStringLiteral("Arial"));
+            f.setBold(true);
+            f.setPixelSize(12);
+            b->setFont(f);
+        } else {
+            b->setIcon(icon);
+        }
+        b->setGeometry(x, 3, 25, 24);
+        x += 25;
+    };
+    auto gap = [&x] { x += 8; };
+    QStyle* st = style();
+    button(spdNew, "spdNew", QStringLiteral("New document"), st->standardIcon(QStyle::SP_FileIcon));
+    button(spdOpen, "spdOpen", QStringLiteral("Open file"),
+           st->standardIcon(QStyle::SP_DialogOpenButton));
+    button(spdSave, "spdSave", QStringLiteral("Save file"),
+           st->standardIcon(QStyle::SP_DialogSaveButton));
+    gap();
+    button(spdCut, "spdCut", QStringLiteral("Cut to clipboard"),
+           drawnIcon([](QPainter& p) {
+               p.drawEllipse(2, 10, 4, 4);
+               p.drawEllipse(10, 10, 4, 4);
+               p.drawLine(5, 10, 11, 1);
+               p.drawLine(11, 10, 5, 1);
+           }));
+    button(spdCopy, "spdCopy", QStringLiteral("Copy to clipboard"), drawnIcon([](QPainter& p) {
+               p.drawRect(1, 1, 8, 10);
+               p.fillRect(6, 5, 9, 10, Qt::white);
+               p.drawRect(6, 5, 8, 10);
+           }));
+    button(spdPaste, "spdPaste", QStringLiteral("Paste from clipboard"),
+           drawnIcon([](QPainter& p) {
+               p.drawRect(2, 2, 10, 12);
+               p.fillRect(5, 1, 5, 3, Qt::darkGray);
+               p.fillRect(7, 7, 8, 8, Qt::white);
+               p.drawRect(7, 7, 7, 8);
+           }));
+    button(spdUndo, "spdUndo", QStringLiteral("Undo"), drawnIcon([](QPainter& p) {
+               p.drawArc(3, 4, 11, 10, 0, 200 * 16);
+               p.setBrush(Qt::black);
+               p.drawPolygon(QPolygon({QPoint(0, 8), QPoint(6, 8), QPoint(3, 12)}));
+           }));
+    gap();
+    button(spdAlignLeft, "spdAlignLeft", QStringLiteral("Left-align the current paragraph"),
+           alignIcon(Alignment::Left));
+    button(spdAlignCentre, "spdAlignCentre",
+           QStringLiteral("Centre-align the current paragraph"), alignIcon(Alignment::Center));
+    button(spdAlignRight, "spdAlignRight", QStringLiteral("Right-align the current paragraph"),
+           alignIcon(Alignment::Right));
+    button(spdIndent, "spdIndent", QStringLiteral("Increase indent"), indentIcon(true));
+    button(spdOutdent, "spdOutdent", QStringLiteral("Decrease indent"), indentIcon(false));
+    gap();
+    button(spdAddComment, "spdAddComment", QStringLiteral("Add a comment"),
+           letterIcon(QStringLiteral("+1"), QColor(0, 128, 0)));
+    button(spdDeleteComment, "spdDeleteComment", QStringLiteral("Delete a comment"),
+           letterIcon(QStringLiteral("1"), QColor(0, 128, 0), true));
+    button(spdDeleteAnnotation, "spdDeleteAnnotation", QStringLiteral("Delete annotation"),
+           letterIcon(QStringLiteral("Sp"), QColor(255, 0, 0), true));
+    gap();
+    button(spdComment, "spdComment", QStringLiteral("Show comments"), {}, QStringLiteral("C"));
+    button(spdFeedback1, "spdFeedback1", QStringLiteral("Show Feedback 1"), {},
+           QStringLiteral("F1"));
+    button(spdFeedback2, "spdFeedback2", QStringLiteral("Show Feedback 2"), {},
+           QStringLiteral("F2"));
+    gap();
+    button(spdToWeb, "spdToWeb", QStringLiteral("Export to Web page"),
+           letterIcon(QStringLiteral("W"), QColor(0, 0, 160)));
+    button(spdToRTF, "spdToRTF", QStringLiteral("Export to Rich Text Format"),
+           letterIcon(QStringLiteral("R"), QColor(0, 0, 160)));
+    button(spdToText, "spdToText", QStringLiteral("Export to plain text file"),
+           letterIcon(QStringLiteral("T"), QColor(0, 0, 160)));
+
+    for (QToolButton* b : {spdAlignLeft, spdAlignCentre, spdAlignRight, spdComment, spdFeedback1,
+                           spdFeedback2})
+        b->setCheckable(true);
+    spdAlignLeft->setChecked(true);
+    spdUndo->setEnabled(false);
+    spdDeleteComment->setEnabled(false);
+
+    connect(spdNew, &QToolButton::clicked, this, [this] { NewDocument(); });
+    connect(spdOpen, &QToolButton::clicked, this, [this] { spdOpenClick(); });
+    connect(spdSave, &QToolButton::clicked, this, [this] { spdSaveClick(); });
+    connect(spdCopy, &QToolButton::clicked, this, [this] { mnuCopyClick(); });
+    connect(spdUndo, &QToolButton::clicked, this, [this] { mmoNotes->undo(); });
+    connect(spdAlignLeft, &QToolButton::clicked, this, [this] { alignClick(Alignment::Left); });
+    connect(spdAlignCentre, &QToolButton::clicked, this,
+            [this] { alignClick(Alignment::Center); });
+    connect(spdAlignRight, &QToolButton::clicked, this, [this] { alignClick(Alignment::Right); });
+    connect(spdIndent, &QToolButton::clicked, this, [this] { spdIndentClick(); });
+    connect(spdOutdent, &QToolButton::clicked, this, [this] { spdOutdentClick(); });
+    connect(spdAddComment, &QToolButton::clicked, this, [this] { spdAddCommentClick(); });
+    connect(spdDeleteComment, &QToolButton::clicked, this, [this] { spdDeleteCommentClick(); });
+    connect(spdDeleteAnnotation, &QToolButton::clicked, this,
+            [this] { spdDeleteAnnotationClick(); });
+    connect(spdComment, &QToolButton::clicked, this, [this] { spdCommentClick(); });
+    connect(spdFeedback1, &QToolButton::clicked, this, [this] { spdFeedbackClick(1); });
+    connect(spdFeedback2, &QToolButton::clicked, this, [this] { spdFeedbackClick(2); });
+    // Commands whose windows are not built yet are shown, disabled.
+    for (QToolButton* b : {spdCut, spdPaste, spdToWeb, spdToRTF, spdToText})
+        b->setEnabled(false);
+}
+
+void TfrmTallix32::buildNotesArea() {
+    QWidget* client = centralWidget();
+    pnlNotes = new QLabel(QStringLiteral("Notes"), client);
+    pnlNotes->setObjectName(QStringLiteral("pnlNotes"));
+    QFont captionFont(QStringLiteral("Arial"));
+    captionFont.setPointSize(8);
+    captionFont.setBold(true);
+    pnlNotes->setFont(captionFont);
+    pnlNotes->setFrameShape(QFrame::Panel);
+    pnlNotes->setFrameShadow(QFrame::Raised);
+    pnlNotes->setAlignment(Qt::AlignCenter);
+    pnlNotes->setAutoFillBackground(true);
+    pnlNotes->hide();
+
+    spinComments = new QSpinBox(client);
+    spinComments->setObjectName(QStringLiteral("spinComments"));
+    QFont spinFont(QStringLiteral("Arial"));
+    spinFont.setPointSize(12);
+    spinFont.setBold(true);
+    spinComments->setFont(spinFont);
+    spinComments->setRange(0, 0);
+    spinComments->hide();
+    setHelpContext(spinComments, comments::HelpContext);
+
+    mmoNotes = new QPlainTextEdit(client);
+    mmoNotes->setObjectName(QStringLiteral("mmoNotes"));
+    mmoNotes->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    mmoNotes->setContextMenuPolicy(Qt::CustomContextMenu);
+    mmoNotes->hide();
+    mmoNotes->installEventFilter(this);
+    setHelpContext(mmoNotes, comments::HelpContext);
+
+    connect(mmoNotes, &QPlainTextEdit::textChanged, this, [this] { memoTextChanged(); });
+    connect(mmoNotes, &QPlainTextEdit::cursorPositionChanged, this, [this] {
+        if (!syncing_)
+            doc_.notes.memoCaret = mmoNotes->textCursor().position();
+    });
+    connect(mmoNotes, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { NotesPopUp->popup(mmoNotes->mapToGlobal(at)); });
+    connect(spinComments, &QSpinBox::valueChanged, this, [this](int value) {
+        if (syncing_)
+            return;
+        comments::selectorChanged(doc_, value);
+        showNotesArea();
+    });
+    spinComments->installEventFilter(this);
+}
+
+void TfrmTallix32::buildButtonPanel() {
+    pnlButtons = new QWidget(centralWidget());
+    pnlButtons->setObjectName(QStringLiteral("pnlButtons"));
+    setHelpContext(pnlButtons, AnnotatingHelpContext);
+    QFont f(QStringLiteral("Arial"));
+    f.setBold(true);
+    f.setPixelSize(13);
+    const int lefts[] = {8, 44, 80, 116};
+    for (int n = 1; n <= AnnotationEntryCount; ++n) {
+        auto* b = new QPushButton(pnlButtons);
+        b->setObjectName(QString::fromStdString(annotationButtonName(n)));
+        b->setProperty("Tag", n);
+        b->setFont(f);
+        b->setFocusPolicy(Qt::NoFocus);
+        b->setStyleSheet(QStringLiteral("QPushButton { color: black; padding: 0px; }"));
+        const int i = n <= ErrorEntryCount ? n - 1 : n - 29;
+        const int top = n <= ErrorEntryCount ? 8 + 32 * (i / 4) : 248;
+        b->setGeometry(lefts[i % 4], top, 37, 33);
+        if (n <= ErrorEntryCount)
+            btnErr[std::size_t(n - 1)] = b;
+        else
+            btnGood[std::size_t(n - 29)] = b;
+        connect(b, &QPushButton::clicked, this, [this, n] { annotationButtonClick(n); });
+    }
+
+    lblGrade = new QLabel(QStringLiteral("Grade:"), pnlButtons);
+    lblGrade->setObjectName(QStringLiteral("lblGrade"));
+    QFont gradeFont(QStringLiteral("Arial"));
+    gradeFont.setPointSize(10);
+    gradeFont.setBold(true);
+    lblGrade->setFont(gradeFont);
+    lblGrade->setGeometry(8, 292, 140, 18);
+    editGrade = new QLineEdit(QString::fromUtf16(tlx::NewGrade), pnlButtons);
+    editGrade->setObjectName(QStringLiteral("editGrade"));
+    QFont editFont(QStringLiteral("Arial"));
+    editFont.setPointSize(16);
+    editFont.setBold(true);
+    editGrade->setFont(editFont);
+    editGrade->setGeometry(8, 312, 140, 34);
+    setHelpContext(editGrade, comments::HelpContext);
+    connect(editGrade, &QLineEdit::textEdited, this, [this](const QString& t) {
+        doc_.grade = u16(t);
+        doc_.documentChanged = true;
+    });
+
+    pnlProgress = new QWidget(pnlButtons);
+    pnlProgress->setObjectName(QStringLiteral("pnlProgress"));
+    pnlProgress->setGeometry(4, 356, 150, 40);
+    pgsMakeWeb = new QProgressBar(pnlProgress);
+    pgsMakeWeb->setObjectName(QStringLiteral("pgsMakeWeb"));
+    pgsMakeWeb->setRange(0, 10);
+    pgsMakeWeb->setGeometry(4, 20, 142, 16);
+    pnlProgress->hide();
+}
+
+void TfrmTallix32::buildStatusBar() {
+    StatusBar1 = new QWidget(centralWidget());
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    const char* texts[] = {"Button file: ", "Line: ", ""};
+    for (int i = 0; i < 3; ++i) {
+        auto* panel = new QLabel(QString::fromLatin1(texts[i]), StatusBar1);
+        panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        panel->setFrameShape(QFrame::Panel);
+        panel->setFrameShadow(QFrame::Sunken);
+        panel->setIndent(2);
+        statusPanels[std::size_t(i)] = panel;
+    }
+}
+
+void TfrmTallix32::buildMenus() {
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    auto menu = [&](QMenu* parentMenu, const QString& title, const char* name, int help) {
+        QMenu* m = parentMenu ? parentMenu->addMenu(title) : bar->addMenu(title);
+        m->setObjectName(QString::fromLatin1(name));
+        m->setToolTipsVisible(true);
+        setHelpContext(m, help);
+        return m;
+    };
+    auto item = [&](QMenu* m, QAction*& a, const QString& text, const char* name,
+                    const QKeySequence& key, std::function<void()> run) {
+        a = m->addAction(text);
+        a->setObjectName(QString::fromLatin1(name));
+        if (!key.isEmpty()) {
+            a->setShortcut(key);
+            a->setShortcutContext(Qt::WindowShortcut);
+        }
+        if (run)
+            connect(a, &QAction::triggered, this, std::move(run));
+        else
+            a->setEnabled(false); // its window is not built yet
+        return a;
+    };
+
+    QMenu* file = menu(nullptr, QStringLiteral("&File"), "mnuFile", 24000);
+    item(file, mnuNew, QStringLiteral("&New"), "mnuNew", QKeySequence(QStringLiteral("Ctrl+N")),
+         [this] { NewDocument(); });
+    item(file, mnuOpen, QStringLiteral("&Open"), "mnuOpen", QKeySequence(QStringLiteral("Ctrl+O")),
+         [this] { spdOpenClick(); });
+    item(file, mnuSave, QStringLiteral("&Save"), "mnuSave", QKeySequence(QStringLiteral("Ctrl+S")),
+         [this] { spdSaveClick(); });
+    item(file, mnuSaveAs, QStringLiteral("Save &As"), "mnuSaveAs", {}, [this] { mnuSaveAsClick(); });
+    file->addSeparator();
+    QMenu* import = menu(file, QStringLiteral("&Import"), "mnuImport", 24000);
+    item(import, mnuImportRTF, QStringLiteral("&RTF File"), "mnuImportRTF", {},
+         [this] { mnuImportRTFClick(); });
+    item(import, mnuImportTextFile, QStringLiteral("&Text File"), "mnuImportTextFile", {},
+         [this] { mnuImportTextFileClick(); });
+    QMenu* exportMenu = menu(file, QStringLiteral("&Export"), "mnuExport", 24000);
+    item(exportMenu, mnuExportWeb, QStringLiteral("To &Web"), "mnuExportWeb", {}, nullptr);
+    item(exportMenu, mnuExportRTF, QStringLiteral("To &RTF File"), "mnuExportRTF", {}, nullptr);
+    item(exportMenu, mnuExportText, QStringLiteral("To &Text File"), "mnuExportText", {}, nullptr);
+    file->addSeparator();
+    for (int n = 1; n <= 5; ++n) {
+        QAction*& a = mnuLastFile[std::size_t(n - 1)];
+        a = file->addAction(QString());
+        a->setObjectName(QStringLiteral("mnuLastFile%1").arg(n));
+        a->setVisible(false);
+        connect(a, &QAction::triggered, this, [this, n] { mnuLastFileClick(n); });
+    }
+    mnuLastFileDivider = file->addSeparator();
+    mnuLastFileDivider->setObjectName(QStringLiteral("mnuLastFileDivider"));
+    mnuLastFileDivider->setVisible(false);
+    item(file, mnuExit, QStringLiteral("E&xit"), "mnuExit", {}, [this] { close(); });
+
+    QMenu* edit = menu(nullptr, QStringLiteral("&Edit"), "mnuEdit", 25000);
+    item(edit, mnuUndo, QStringLiteral("&Undo"), "mnuUndo", QKeySequence(QStringLiteral("Ctrl+Z")),
+         [this] { mmoNotes->undo(); });
+    mnuUndo->setEnabled(false);
+    edit->addSeparator();
+    item(edit, mnuCut, QStringLiteral("Cu&t"), "mnuCut", QKeySequence(QStringLiteral("Ctrl+X")),
+         nullptr);
+    item(edit, mnuCopy, QStringLiteral("&Copy"), "mnuCopy", QKeySequence(QStringLiteral("Ctrl+C")),
+         [this] { mnuCopyClick(); });
+    item(edit, mnuPaste, QStringLiteral("&Paste"), "mnuPaste",
+         QKeySequence(QStringLiteral("Ctrl+V")), nullptr);
+    item(edit, mnuDelete, QStringLiteral("&Delete"), "mnuDelete",
+         QKeySequence(QStringLiteral("Ctrl+Del")), nullptr);
+    edit->addSeparator();
+    item(edit, mnuFind, QStringLiteral("&Find"), "mnuFind", QKeySequence(QStringLiteral("Ctrl+F")),
+         nullptr);
+    item(edit, mnuFindAgain, QStringLiteral("Find &Again"), "mnuFindAgain",
+         QKeySequence(Qt::Key_F3), nullptr);
+    item(edit, mnuGoToLine, QStringLiteral("&Go to Line Number..."), "mnuGoToLine", {}, nullptr);
+
+    QMenu* marking = menu(nullptr, QStringLiteral("&Marking"), "mnuMarking", 8000);
+    item(marking, mnuRemoveAnnotation, QStringLiteral("Delete A&nnotation"), "mnuRemoveAnnotation",
+         {}, [this] { spdDeleteAnnotationClick(); });
+    marking->addSeparator();
+    item(marking, mnuAddComment, QStringLiteral("&Add Comment"), "mnuAddComment", {},
+         [this] { spdAddCommentClick(); });
+    item(marking, mnuDeleteComment, QStringLiteral("&Delete Comment"), "mnuDeleteComment", {},
+         [this] { spdDeleteCommentClick(); });
+    item(marking, mnuShowComments, QStringLiteral("&Show Comments"), "mnuShowComments", {},
+         [this] { mnuShowCommentsClick(); });
+    marking->addSeparator();
+    item(marking, mnuShowFeedback1, QStringLiteral("Show Feedback &1"), "mnuShowFeedback1", {},
+         [this] { mnuShowFeedbackClick(1); });
+    item(marking, mnuShowFeedback2, QStringLiteral("Show Feedback &2"), "mnuShowFeedback2", {},
+         [this] { mnuShowFeedbackClick(2); });
+    for (QAction* a : {mnuShowComments, mnuShowFeedback1, mnuShowFeedback2})
+        a->setCheckable(true);
+
+    QMenu* bookmarks = menu(nullptr, QStringLiteral("&Bookmarks"), "mnuBookmarks", 31000);
+    item(bookmarks, mnuAddBookmark, QStringLiteral("&Add Bookmark"), "mnuAddBookmark", {}, nullptr);
+    item(bookmarks, mnuDeleteBookmark, QStringLiteral("&Delete Bookmark"), "mnuDeleteBookmark", {},
+         nullptr);
+    bookmarks->addSeparator();
+    for (int n = 1; n <= 10; ++n) {
+        QAction*& a = mnuBook[std::size_t(n - 1)];
+        a = bookmarks->addAction(QString());
+        a->setObjectName(QStringLiteral("mnuBook%1").arg(n));
+        a->setVisible(false);
+    }
+
+    QMenu* options = menu(nullptr, QStringLiteral("&Options"), "mnuOptions", 28000);
+    item(options, mnuAnnotationButtons, QStringLiteral("Annotation &Buttons"),
+         "mnuAnnotationButtons", {}, nullptr);
+    item(options, mnuOutputTitles, QStringLiteral("&Output Titles and Prompts"), "mnuOutputTitles",
+         {}, nullptr);
+    item(options, mnuOutputColours, QStringLiteral("Output &Colours"), "mnuOutputColours", {},
+         nullptr);
+    QMenu* fonts = menu(options, QStringLiteral("&Fonts"), "mnuFonts", 28000);
+    item(fonts, mnuFeedFont, QStringLiteral("&Feedback"), "mnuFeedFont", {},
+         [this] { mnuFeedFontClick(); });
+    item(fonts, mnuBodyFont, QStringLiteral("&Essay Body"), "mnuBodyFont", {},
+         [this] { mnuBodyFontClick(); });
+
+    QMenu* tools = menu(nullptr, QStringLiteral("&Tools"), "mnuTools", 29000);
+    item(tools, mnuCountWords, QStringLiteral("&Count Words"), "mnuCountWords",
+         QKeySequence(QStringLiteral("Ctrl+W")), nullptr);
+    item(tools, mnuErrorStats, QStringLiteral("View &Error Statistics"), "mnuErrorStats",
+         QKeySequence(QStringLiteral("Ctrl+E")), nullptr);
+    item(tools, mnuUsefulLinks, QStringLiteral("&Useful Links"), "mnuUsefulLinks",
+         QKeySequence(QStringLiteral("Ctrl+U")), nullptr);
+    item(tools, mnuUsefulText, QStringLiteral("Useful &Text"), "mnuUsefulText",
+         QKeySequence(QStringLiteral("Ctrl+T")), nullptr);
+    tools->addSeparator();
+    item(tools, mnuStripReturns, QStringLiteral("&Strip Returns from E-mail"), "mnuStripReturns", {},
+         nullptr);
+    item(tools, mnuMacQuotes, QStringLiteral("&Replace Mac Smart Quotes"), "mnuMacQuotes", {},
+         nullptr);
+    item(tools, mnuMacAll, QStringLiteral("Convert &All Mac Characters"), "mnuMacAll", {}, nullptr);
+    tools->addSeparator();
+    item(tools, mnuMultiStats, QStringLiteral("&Multiple-File Error Statistics"), "mnuMultiStats",
+         {}, nullptr);
+    item(tools, mnuCharacterMap, QStringLiteral("C&haracter Map"), "mnuCharacterMap", {},
+         [this] { mnuCharacterMapClick(); });
+    mnuCharacterMap->setToolTip(QStringLiteral("Run Windows Character Map utility"));
+
+    QMenu* help = menu(nullptr, QStringLiteral("&Help"), "mnuHelp", 30000);
+    item(help, mnuHelpContents, QStringLiteral("&Help Contents"), "mnuHelpContents", {},
+         [this] { mnuHelpContentsClick(); });
+    item(help, mnuSearch, QStringLiteral("&Search for Help On"), "mnuSearch", {},
+         [this] { mnuSearchClick(); });
+    item(help, mnuTutorial, QStringLiteral("&Tutorial"), "mnuTutorial", {},
+         [this] { mnuTutorialClick(); });
+    help->addSeparator();
+    item(help, mnuAbout, QStringLiteral("&About Tallix32"), "mnuAbout", {},
+         [this] { mnuAboutClick(); });
+
+    // The essay's pop-up menu: the edit commands act on the essay.
+    RTFPopUp = new QMenu(this);
+    RTFPopUp->setObjectName(QStringLiteral("RTFPopUp"));
+    RTFPopUp->addAction(mnuCut->text().remove(QLatin1Char('&')))->setEnabled(false);
+    connect(RTFPopUp->addAction(QStringLiteral("Copy")), &QAction::triggered, this,
+            [this] { mnuCopyClick(); });
+    RTFPopUp->addAction(QStringLiteral("Paste"))->setEnabled(false);
+    RTFPopUp->addAction(QStringLiteral("Delete"))->setEnabled(false);
+    RTFPopUp->addSeparator();
+    popmnuDeleteAnnotation = RTFPopUp->addAction(QStringLiteral("Delete Annotation"));
+    popmnuDeleteAnnotation->setObjectName(QStringLiteral("popmnuDeleteAnnotation"));
+    connect(popmnuDeleteAnnotation, &QAction::triggered, this,
+            [this] { spdDeleteAnnotationClick(); });
+    RTFPopUp->addSeparator();
+    RTFPopUp->addAction(QStringLiteral("Find"))->setEnabled(false);
+    RTFPopUp->addAction(QStringLiteral("Find Again"))->setEnabled(false);
+    RTFPopUp->addAction(QStringLiteral("Go to Line Number..."))->setEnabled(false);
+
+    NotesPopUp = new QMenu(this);
+    NotesPopUp->setObjectName(QStringLiteral("NotesPopUp"));
+    connect(NotesPopUp->addAction(QStringLiteral("Undo")), &QAction::triggered, this,
+            [this] { mmoNotes->undo(); });
+    NotesPopUp->addAction(QStringLiteral("Count Words"))->setEnabled(false);
+    NotesPopUp->addAction(QStringLiteral("View Error Statistics"))->setEnabled(false);
+    NotesPopUp->addAction(QStringLiteral("Useful Links"))->setEnabled(false);
+}
+
+// ====================================================================== layout
+
+void TfrmTallix32::resizeEvent(QResizeEvent* e) {
+    QMainWindow::resizeEvent(e);
+    FormResize();
+}
+
+void TfrmTallix32::FormResize() {
+    QWidget* client = centralWidget();
+    if (!client || !StatusBar1)
+        return;
+    const int w = client->width();
+    const int h = client->height();
+    pnlToolbar->setGeometry(0, 0, w, ToolbarHeight);
+    const int t = h - StatusHeight; // T: the top of the status bar
+    StatusBar1->setGeometry(0, t, w, StatusHeight);
+    statusPanels[0]->setGeometry(0, 0, 200, StatusHeight);
+    statusPanels[1]->setGeometry(202, 0, 100, StatusHeight);
+    statusPanels[2]->setGeometry(304, 0, std::max(50, w - 304), StatusHeight);
+    pnlButtons->setGeometry(w - ButtonPanelWidth, ToolbarHeight, ButtonPanelWidth,
+                            t - ToolbarHeight);
+    const int b = pnlButtons->x() - 4; // B: the essay's right edge
+
+    pnlNotes->setGeometry(0, t - 98, b, NotesCaptionHeight);
+    spinComments->setGeometry(0, t - 70, 52, 28);
+    const int essayTop = ToolbarHeight;
+    const int essayBottom = pnlNotes->isVisible() ? pnlNotes->y() - 3 : t - 3;
+    MarkRichEdit->setGeometry(0, essayTop, b, std::max(0, essayBottom - essayTop));
+    const int memoTop = pnlNotes->y() + pnlNotes->height() + 1;
+    const bool beside = doc_.notes.caption == NotesCaption::Comments;
+    const int memoLeft = beside ? spinComments->x() + spinComments->width() + 5 : 0;
+    mmoNotes->setGeometry(memoLeft, memoTop, std::max(0, b - memoLeft),
+                          std::max(0, t - memoTop - 1));
+    MarkRichEdit->viewport()->update();
+}
+
+// ====================================================================== show and close
+
+void TfrmTallix32::showEvent(QShowEvent* e) {
+    QMainWindow::showEvent(e);
+    if (!shown_) {
+        shown_ = true;
+        FormShow();
+    }
+}
+
+void TfrmTallix32::FormShow() {
+    const QPoint centred = pos();
+    const int top = settings_.readInteger(QStringLiteral("MainForm"), QStringLiteral("Top"),
+                                          centred.y());
+    const int left = settings_.readInteger(QStringLiteral("MainForm"), QStringLiteral("Left"),
+                                           centred.x());
+    move(left, top);
+    if (settings_.readInteger(QStringLiteral("MainForm"), QStringLiteral("State"), 0) == 1)
+        setWindowState(windowState() | Qt::WindowMaximized);
+    if (!openAtShow_.isEmpty()) {
+        const QString path = openAtShow_;
+        openAtShow_.clear();
+        LoadTlxFile(path);
+    }
+}
+
+void TfrmTallix32::closeEvent(QCloseEvent* e) {
+    // FormCloseQuery: the memo's text counts as a change, so commit it first.
+    doc_.commitNotes();
+    if (!commands_.closeQuery()) {
+        refreshFromDocument();
+        e->ignore();
+        return;
+    }
+    FormClose();
+    e->accept();
+}
+
+void TfrmTallix32::FormClose() {
+    const QString form = QStringLiteral("MainForm");
+    if (isMaximized()) {
+        settings_.writeInteger(form, QStringLiteral("State"), 1);
+    } else {
+        settings_.writeInteger(form, QStringLiteral("State"), 0);
+        settings_.writeInteger(form, QStringLiteral("Top"), y());
+        settings_.writeInteger(form, QStringLiteral("Left"), x());
+        settings_.writeInteger(form, QStringLiteral("ClientWidth"), centralWidget()->width());
+        settings_.writeInteger(form, QStringLiteral("ClientHeight"), centralWidget()->height());
+    }
+    for (int n = 1; n <= RecentFiles::Count; ++n)
+        settings_.writeString(QStringLiteral("FilePaths"), QStringLiteral("LastFile%1").arg(n),
+                              qpath(doc_.recentFiles.entry(n)));
+    const QFont f = mmoNotes->font();
+    settings_.writeString(QStringLiteral("Fonts"), QStringLiteral("FeedbackName"), f.family());
+    settings_.writeInteger(QStringLiteral("Fonts"), QStringLiteral("FeedbackSize"),
+                           f.pointSize() > 0 ? f.pointSize() : 8);
+    settings_.writeBool(QStringLiteral("Fonts"), QStringLiteral("FeedbackBold"), f.bold());
+    settings_.writeBool(QStringLiteral("Fonts"), QStringLiteral("FeedbackItalic"), f.italic());
+    settings_.flush();
+}
+
+// ====================================================================== showing the state
+
+void TfrmTallix32::refreshFromDocument() {
+    syncing_ = true;
+    setWindowTitle(qs(doc_.caption()));
+    if (editGrade->text() != qs(doc_.grade))
+        editGrade->setText(qs(doc_.grade));
+    syncing_ = false;
+    showNotesArea();
+    showRecentFiles();
+    updateCaretStatus();
+}
+
+void TfrmTallix32::showNotesArea() {
+    syncing_ = true;
+    const NotesArea& n = doc_.notes;
+    const bool comments = n.caption == NotesCaption::Comments;
+    pnlNotes->setText(qs(notesCaptionText(n.caption)));
+    pnlNotes->setVisible(n.visible);
+    mmoNotes->setVisible(n.visible);
+    spinComments->setVisible(n.visible && comments);
+    spinComments->setRange(0, n.selectorMax);
+    spinComments->setValue(n.selectorValue);
+    spdDeleteComment->setEnabled(n.selectorMax > 0);
+    mnuDeleteComment->setEnabled(true);
+
+    ColourRole role = comments ? ColourRole::Comment
+                      : n.caption == NotesCaption::Feedback2 ? ColourRole::F2
+                                                             : ColourRole::F1;
+    QPalette captionPalette = pnlNotes->palette();
+    captionPalette.setColor(QPalette::WindowText, qcolour(colours_.colour(role)));
+    pnlNotes->setPalette(captionPalette);
+    QPalette memoPalette = mmoNotes->palette();
+    memoPalette.setColor(QPalette::Text, qcolour(colours_.colour(role)));
+    mmoNotes->setPalette(memoPalette);
+
+    const QString memo = toMemoText(n.memoText);
+    if (mmoNotes->toPlainText() != memo) {
+        mmoNotes->setPlainText(memo);
+        QTextCursor c = mmoNotes->textCursor();
+        c.setPosition(std::clamp(n.memoCaret, 0, int(memo.size())));
+        mmoNotes->setTextCursor(c);
+        mmoNotes->ensureCursorVisible();
+    }
+
+    // The toggles and their menu check marks copy the state.
+    spdComment->setChecked(n.commentDown);
+    spdFeedback1->setChecked(n.feedback1Down);
+    spdFeedback2->setChecked(n.feedback2Down);
+    mnuShowComments->setChecked(n.commentDown);
+    mnuShowFeedback1->setChecked(n.feedback1Down);
+    mnuShowFeedback2->setChecked(n.feedback2Down);
+    syncing_ = false;
+    FormResize();
+}
+
+void TfrmTallix32::showRecentFiles() {
+    for (int n = 1; n <= RecentFiles::Count; ++n) {
+        QAction* a = mnuLastFile[std::size_t(n - 1)];
+        const std::string& path = doc_.recentFiles.entry(n);
+        a->setText(qpath(doc_.recentFiles.menuText(n)));
+        a->setToolTip(qpath(path));
+        a->setVisible(!path.empty());
+    }
+    mnuLastFileDivider->setVisible(doc_.recentFiles.dividerVisible());
+}
+
+void TfrmTallix32::showButtonSet() {
+    for (int n = 1; n <= AnnotationEntryCount; ++n) {
+        QPushButton* b = n <= ErrorEntryCount ? btnErr[std::size_t(n - 1)]
+                                              : btnGood[std::size_t(n - 29)];
+        b->setText(qs(buttons_.caption(n)));
+        b->setToolTip(qs(buttons_.longText(n)));
+    }
+    statusPanels[0]->setText(qs(buttonFileStatusText(buttonFilePath_)));
+}
+
+void TfrmTallix32::applyColourTints() {
+    auto tint = [](QWidget* w, Colour c, QPalette::ColorRole role) {
+        QPalette p = w->palette();
+        p.setColor(role, qcolour(c));
+        w->setPalette(p);
+    };
+    tint(spdFeedback1, colours_.colour(ColourRole::F1), QPalette::ButtonText);
+    tint(spdFeedback2, colours_.colour(ColourRole::F2), QPalette::ButtonText);
+    tint(spdComment, colours_.colour(ColourRole::Comment), QPalette::ButtonText);
+    tint(spinComments, colours_.colour(ColourRole::Comment), QPalette::Text);
+    tint(editGrade, colours_.colour(ColourRole::Grade), QPalette::Text);
+    tint(lblGrade, colours_.colour(ColourRole::Grade), QPalette::WindowText);
+}
+
+void TfrmTallix32::updateCaretStatus() {
+    const RichTextBuffer& b = doc_.essay();
+    statusPanels[1]->setText(QStringLiteral("Line: %1").arg(b.lineOfPosition(b.selStart())));
+    spdDeleteAnnotation->setEnabled(canDeleteAnnotation(b));
+    const Alignment a = b.paraAlignment();
+    spdAlignLeft->setChecked(a == Alignment::Left);
+    spdAlignCentre->setChecked(a == Alignment::Center);
+    spdAlignRight->setChecked(a == Alignment::Right);
+}
+
+// ====================================================================== questions and messages
+
+Answer TfrmTallix32::askSaveChanges() {
+    switch (tallix::showMessage(this, QString::fromUtf16(SaveChangesQuestion),
+                                MessageType::Confirmation, buttons::YesNoCancelHelp,
+                                tlx::HelpContext)) {
+    case Button::Yes:
+        return Answer::Yes;
+    case Button::No:
+        return Answer::No;
+    default:
+        return Answer::Cancel;
+    }
+}
+
+std::optional<std::string> TfrmTallix32::askSavePath(const std::string& current) {
+    std::optional<QString> path = chooseFile(FileDialogKind::SaveTlx, qpath(current));
+    if (!path)
+        return std::nullopt;
+    return path->toStdString();
+}
+
+void TfrmTallix32::showMessage(const Message& m) {
+    if (m.type == MessageType::Error && m.helpContext == 0)
+        reportError(this, qs(m.text));
+    else
+        tallix::showMessage(this, qs(m.text), m.type, buttons::Ok, m.helpContext);
+}
+
+void TfrmTallix32::showMessageWithHelp(const Message& m, bool helpButton) {
+    tallix::showMessage(this, qs(m.text), m.type, helpButton ? buttons::OkHelp : buttons::Ok,
+                        m.helpContext);
+}
+
+std::optional<QString> TfrmTallix32::chooseFile(FileDialogKind kind, const QString& current) {
+    FileRequest r;
+    switch (kind) {
+    case FileDialogKind::OpenTlx:
+    case FileDialogKind::SaveTlx:
+        r.mode = kind == FileDialogKind::SaveTlx ? FileRequest::Mode::Save : FileRequest::Mode::Open;
+        r.title = kind == FileDialogKind::SaveTlx ? QStringLiteral("Save Tallix File")
+                                                  : QStringLiteral("Open Tallix File");
+        r.filter = QStringLiteral("Tallix files (*.tlx)|*.tlx");
+        r.defaultExtension = QStringLiteral(".tlx");
+        r.confirmOverwrite = kind == FileDialogKind::SaveTlx;
+        r.helpContext = tlx::HelpContext;
+        r.initialPath = current;
+        break;
+    case FileDialogKind::OpenRtf:
+        r.title = QStringLiteral("Import RTF File");
+        r.filter = QStringLiteral("RichText Format files (*.rtf)|*.rtf");
+        r.defaultExtension = QStringLiteral(".rtf");
+        r.helpContext = tlx::ImportRtfHelpContext;
+        break;
+    case FileDialogKind::OpenText:
+        r.filter = QStringLiteral("Text files (*.txt)|*.txt");
+        r.defaultExtension = QStringLiteral("*.txt");
+        r.helpContext = tlx::ImportTextHelpContext;
+        break;
+    }
+    std::optional<QString> path = askFileName(this, r);
+    if (path && path->isEmpty())
+        return std::nullopt;
+    return path;
+}
+
+void TfrmTallix32::withHourglass(const std::function<void()>& work) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    try {
+        work();
+    } catch (...) {
+        QApplication::restoreOverrideCursor();
+        throw;
+    }
+    QApplication::restoreOverrideCursor();
+}
+
+// ====================================================================== document commands
+
+void TfrmTallix32::NewDocument() {
+    doc_.commitNotes();
+    syncing_ = true;
+    commands_.newDocument();
+    syncing_ = false;
+    refreshFromDocument();
+}
+
+bool TfrmTallix32::LoadTlxFile(const QString& path) {
+    bool ok = false;
+    withHourglass([&] {
+        syncing_ = true;
+        FileOutcome r = doc_.loadTlxFile(path.toStdString());
+        syncing_ = false;
+        ok = r.ok;
+        if (!r.ok)
+            showMessage(r.message);
+    });
+    refreshFromDocument();
+    return ok;
+}
+
+void TfrmTallix32::spdOpenClick() {
+    std::optional<QString> path = chooseFile(FileDialogKind::OpenTlx, QString());
+    if (!path)
+        return;
+    doc_.commitNotes();
+    syncing_ = true;
+    if (commands_.newDocument()) {
+        syncing_ = false;
+        refreshFromDocument();
+        LoadTlxFile(*path);
+    }
+    syncing_ = false;
+    refreshFromDocument();
+}
+
+void TfrmTallix32::mnuLastFileClick(int n) {
+    const std::string path = doc_.recentFiles.entry(n);
+    if (path.empty())
+        return;
+    doc_.commitNotes();
+    syncing_ = true;
+    if (commands_.newDocument()) {
+        syncing_ = false;
+        LoadTlxFile(qpath(path));
+    }
+    syncing_ = false;
+    refreshFromDocument();
+}
+
+void TfrmTallix32::spdSaveClick() {
+    withHourglass([this] { commands_.save(); });
+    refreshFromDocument();
+}
+
+void TfrmTallix32::mnuSaveAsClick() {
+    withHourglass([this] { commands_.saveAs(); });
+    refreshFromDocument();
+}
+
+void TfrmTallix32::mnuImportRTFClick() {
+    doc_.commitNotes();
+    if (!commands_.saveChanges()) {
+        refreshFromDocument();
+        return;
+    }
+    std::optional<QString> path = chooseFile(FileDialogKind::OpenRtf, QString());
+    if (path) {
+        syncing_ = true;
+        withHourglass([&] { commands_.importEssay(path->toStdString(), ImportKind::Rtf); });
+        syncing_ = false;
+    }
+    refreshFromDocument();
+}
+
+void TfrmTallix32::mnuImportTextFileClick() {
+    doc_.commitNotes();
+    if (!commands_.saveChanges()) {
+        refreshFromDocument();
+        return;
+    }
+    std::optional<QString> path = chooseFile(FileDialogKind::OpenText, QString());
+    if (path) {
+        syncing_ = true;
+        withHourglass([&] { commands_.importEssay(path->toStdString(), ImportKind::Text); });
+        syncing_ = false;
+    }
+    refreshFromDocument();
+}
+
+// ====================================================================== marking commands
+
+void TfrmTallix32::annotationButtonClick(int tag) {
+    if (auto m = annotateWithEntry(doc_.essay(), buttons_.shortText(tag),
+                                   annotationLabelColour(tag)))
+        showMessageWithHelp(m->message, m->helpButton);
+    MarkRichEdit->setFocus();
+}
+
+void TfrmTallix32::spdDeleteAnnotationClick() {
+    DeleteAnnotationOutcome r = deleteAnnotation(doc_.essay());
+    if (r.message)
+        showMessageWithHelp(r.message->message, r.message->helpButton);
+    MarkRichEdit->setFocus();
+}
+
+void TfrmTallix32::spdAddCommentClick() {
+    doc_.commitNotes();
+    if (auto m = comments::addComment(doc_)) {
+        tallix::showMessage(this, qs(m->text), m->type, buttons::OkHelp, m->helpContext);
+        return;
+    }
+    refreshFromDocument();
+    mmoNotes->setFocus();
+}
+
+void TfrmTallix32::spdDeleteCommentClick() {
+    doc_.commitNotes();
+    std::optional<QString> answer =
+        askText(this, QString::fromUtf16(comments::DeleteTitle),
+                QString::fromUtf16(comments::DeletePrompt),
+                QString::fromUtf16(comments::DeleteDefault));
+    std::optional<std::u16string> typed;
+    if (answer)
+        typed = u16(*answer);
+    if (auto m = comments::deleteComment(doc_, typed))
+        reportError(this, qs(m->text));
+    refreshFromDocument();
+}
+
+void TfrmTallix32::spdCommentClick() {
+    doc_.commitNotes();
+    comments::commentButtonClicked(doc_, spdComment->isChecked());
+    showNotesArea();
+    if (doc_.notes.visible)
+        mmoNotes->setFocus();
+}
+
+void TfrmTallix32::mnuShowCommentsClick() {
+    doc_.commitNotes();
+    comments::showCommentsMenuClicked(doc_);
+    showNotesArea();
+    if (doc_.notes.visible)
+        mmoNotes->setFocus();
+}
+
+void TfrmTallix32::spdFeedbackClick(int which) {
+    QToolButton* b = which == 1 ? spdFeedback1 : spdFeedback2;
+    comments::feedbackButtonClicked(doc_, which, b->isChecked());
+    showNotesArea();
+    if (doc_.notes.visible)
+        mmoNotes->setFocus();
+}
+
+void TfrmTallix32::mnuShowFeedbackClick(int which) {
+    comments::showFeedbackMenuClicked(doc_, which);
+    showNotesArea();
+    if (doc_.notes.visible)
+        mmoNotes->setFocus();
+}
+
+void TfrmTallix32::memoTextChanged() {
+    if (syncing_)
+        return;
+    comments::memoChanged(doc_, fromMemoText(mmoNotes->toPlainText()),
+                          mmoNotes->textCursor().position());
+}
+
+// ====================================================================== paragraphs and fonts
+
+void TfrmTallix32::alignClick(Alignment a) {
+    doc_.essay().setParaAlignment(a);
+    updateCaretStatus();
+    MarkRichEdit->setFocus();
+}
+
+void TfrmTallix32::spdIndentClick() {
+    doc_.essay().setParaStartIndent(doc_.essay().paraStartIndent() + 20);
+    MarkRichEdit->setFocus();
+}
+
+void TfrmTallix32::spdOutdentClick() {
+    const int indent = doc_.essay().paraStartIndent();
+    if (indent > 0)
+        doc_.essay().setParaStartIndent(std::max(0, indent - 20));
+    MarkRichEdit->setFocus();
+}
+
+void TfrmTallix32::mnuCopyClick() {
+    if (mmoNotes->hasFocus())
+        mmoNotes->copy();
+    else if (doc_.essay().selLength() > 0)
+        MarkRichEdit->copy();
+}
+
+void TfrmTallix32::mnuFeedFontClick() {
+    bool ok = false;
+    QFont chosen = QFontDialog::getFont(&ok, mmoNotes->font(), this, QStringLiteral("Font"));
+    if (ok)
+        mmoNotes->setFont(chosen);
+}
+
+void TfrmTallix32::mnuBodyFontClick() {
+    RichTextBuffer& b = doc_.essay();
+    const bool selection = b.selLength() > 0;
+    const CharFormat current = selection ? b.selFormat() : b.defaultFormat();
+    QFont start(qs(current.fontName));
+    start.setPointSize(std::max(1, current.sizePoints()));
+    start.setBold(current.style & fsBold);
+    start.setItalic(current.style & fsItalic);
+    start.setUnderline(current.style & fsUnderline);
+    start.setStrikeOut(current.style & fsStrikeOut);
+    bool ok = false;
+    QFont chosen = QFontDialog::getFont(&ok, start, this, QStringLiteral("Font"));
+    if (!ok)
+        return;
+    StyleSet style = StyleSet((chosen.bold() ? fsBold : 0) | (chosen.italic() ? fsItalic : 0) |
+                              (chosen.underline() ? fsUnderline : 0) |
+                              (chosen.strikeOut() ? fsStrikeOut : 0));
+    const int size = chosen.pointSize() > 0 ? chosen.pointSize() : current.sizePoints();
+    if (selection) {
+        b.setSelFontName(u16(chosen.family()));
+        b.setSelSize(size);
+        b.setSelStyle(style);
+    } else {
+        CharFormat f = b.defaultFormat();
+        f.fontName = u16(chosen.family()).substr(0, MaxFontNameLength);
+        f.sizeHalfPoints = size * 2;
+        f.style = style;
+        b.setDefaultFormat(f);
+    }
+}
+
+// ====================================================================== help and tools
+
+void TfrmTallix32::mnuHelpContentsClick() { showHelpContents(this); }
+
+void TfrmTallix32::mnuSearchClick() { showHelpSearch(this); }
+
+void TfrmTallix32::mnuTutorialClick() {
+    if (std::optional<QString> failure =
+            LaunchFile(findShippedFile(QStringLiteral("tutorial/tutor1.htm"))))
+        reportError(this, *failure);
+}
+
+void TfrmTallix32::mnuCharacterMapClick() {
+    if (std::optional<QString> failure = launchCharacterMap())
+        reportError(this, *failure);
+}
+
+void TfrmTallix32::mnuAboutClick() {
+    TfrmAbout about(this);
+    about.exec();
+}
+
+// ====================================================================== keys and focus
+
+void TfrmTallix32::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_F1) {
+        showHelpFor(QApplication::focusWidget() ? QApplication::focusWidget() : this);
+        return;
+    }
+    QMainWindow::keyPressEvent(e);
+}
+
+bool TfrmTallix32::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == mmoNotes) {
+        if (e->type() == QEvent::FocusIn) {
+            spdUndo->setEnabled(true);
+            mnuUndo->setEnabled(true);
+        } else if (e->type() == QEvent::FocusOut) {
+            comments::memoExited(doc_);
+            spdUndo->setEnabled(false);
+            mnuUndo->setEnabled(false);
+        }
+    } else if (watched == spinComments && e->type() == QEvent::MouseButtonPress) {
+        comments::selectorClicked(doc_);
+    }
+    return QMainWindow::eventFilter(watched, e);
+}
+
+} // namespace tallix
