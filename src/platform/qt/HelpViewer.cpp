@@ -181,6 +181,8 @@ HelpViewer::HelpViewer(HelpIndex index, QWidget* parent)
 
     lbTopics = new QListWidget(this);
     lbTopics->setObjectName(QStringLiteral("lbTopics"));
+    lbTopics->setWordWrap(true);
+    lbTopics->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     for (const HelpTopic& t : index_.topics()) {
         auto* item = new QListWidgetItem(t.title, lbTopics);
         item->setData(Qt::UserRole, t.page);
@@ -197,6 +199,8 @@ HelpViewer::HelpViewer(HelpIndex index, QWidget* parent)
     lblResults->setWordWrap(true);
     lbResults = new QListWidget(searchPage);
     lbResults->setObjectName(QStringLiteral("lbResults"));
+    lbResults->setWordWrap(true);
+    lbResults->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     auto* searchRow = new QHBoxLayout;
     searchRow->addWidget(editSearch, 1);
     searchRow->addWidget(btnSearch);
@@ -224,23 +228,24 @@ HelpViewer::HelpViewer(HelpIndex index, QWidget* parent)
     splitter->addWidget(txtPage);
     splitter->setStretchFactor(0, 0);
     splitter->setStretchFactor(1, 1);
-    splitter->setSizes({220, 560});
+    splitter->setSizes({270, 600});
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(buttons);
     layout->addWidget(splitter, 1);
-    resize(800, 560);
+    resize(880, 580);
 
     connect(btnContents, &QPushButton::clicked, this, &HelpViewer::showContents);
     connect(btnBack, &QPushButton::clicked, txtPage, &QTextBrowser::backward);
     connect(btnForward, &QPushButton::clicked, txtPage, &QTextBrowser::forward);
     connect(txtPage, &QTextBrowser::backwardAvailable, btnBack, &QPushButton::setEnabled);
     connect(txtPage, &QTextBrowser::forwardAvailable, btnForward, &QPushButton::setEnabled);
-    connect(txtPage, &QTextBrowser::sourceChanged, this, [this] {
-        setWindowTitle(currentTitle().isEmpty()
-                           ? QStringLiteral("Tallix32 Help")
-                           : QStringLiteral("Tallix32 Help - ") + currentTitle());
-        syncTopicList();
+    // The browser tells of the new page before source() returns it: go by the URL.
+    connect(txtPage, &QTextBrowser::sourceChanged, this, [this](const QUrl& url) {
+        const HelpTopic* topic = index_.topic(url.fileName());
+        setWindowTitle(topic ? QStringLiteral("Tallix32 Help - ") + topic->title
+                             : QStringLiteral("Tallix32 Help"));
+        syncTopicList(url.fileName());
     });
     connect(lbTopics, &QListWidget::itemActivated, this,
             [this](QListWidgetItem* item) { showPage(item->data(Qt::UserRole).toString()); });
@@ -391,8 +396,7 @@ void HelpViewer::highlight(const QStringList& words) {
     }
 }
 
-void HelpViewer::syncTopicList() {
-    const QString page = currentPage();
+void HelpViewer::syncTopicList(const QString& page) {
     for (int i = 0; i < lbTopics->count(); ++i)
         if (lbTopics->item(i)->data(Qt::UserRole).toString() == page) {
             const QSignalBlocker block(lbTopics);

@@ -114,7 +114,7 @@ private:
     void openResult(int row);
     void present();
     void highlight(const QStringList& words);
-    void syncTopicList();
+    void syncTopicList(const QString& page);
 
     HelpIndex index_;
     QPointer<QWidget> near_;
