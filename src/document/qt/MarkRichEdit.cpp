@@ -122,6 +122,7 @@ void MarkRichEdit::setBuffer(RichTextBuffer* buffer) {
         buffer_->addObserver(this);
     rebuild();
     skipParagraphs_ = false;
+    selectionStale_ = false;
     if (buffer_)
         showBufferSelection(true);
 }
@@ -361,10 +362,36 @@ void MarkRichEdit::selectionChanged() {
     FlagScope notified(notified_);
     skipParagraphs_ = false;
     if (!echoing_)
-        showBufferSelection(true);
+        scheduleSelectionSync();
     flushChange();
     if (!echoing_)
         emit caretMoved();
+}
+
+void MarkRichEdit::scheduleSelectionSync() {
+    selectionStale_ = true;
+    if (syncQueued_)
+        return;
+    syncQueued_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            syncQueued_ = false;
+            showSelectionNow();
+        },
+        Qt::QueuedConnection);
+}
+
+void MarkRichEdit::showSelectionNow() {
+    if (!selectionStale_)
+        return;
+    selectionStale_ = false;
+    showBufferSelection(true);
+}
+
+void MarkRichEdit::ensureCaretVisible() {
+    showSelectionNow();
+    ensureCursorVisible();
 }
 
 void MarkRichEdit::flushChange() {
@@ -407,6 +434,7 @@ void MarkRichEdit::viewSelectionMoved() {
         FlagScope echo(echoing_);
         buffer_->select(start, length);
     }
+    selectionStale_ = false;
     // The buffer may keep a boundary out of a line break; show what it holds.
     if (buffer_->selStart() != start || buffer_->selLength() != length)
         showBufferSelection(false);
@@ -594,7 +622,42 @@ bool MarkRichEdit::keyIsNavigation(const QKeyEvent* e) const {
     }
 }
 
+namespace {
+
+// Events that act from the view's cursor: before them the view must show the
+// buffer's selection.
+bool actsOnSelection(const QEvent* e) {
+    switch (e->type()) {
+    case QEvent::ShortcutOverride:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::InputMethod:
+    case QEvent::FocusIn:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::ContextMenu:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+bool MarkRichEdit::viewportEvent(QEvent* e) {
+    if (selectionStale_ && actsOnSelection(e))
+        showSelectionNow();
+    return QTextEdit::viewportEvent(e);
+}
+
 bool MarkRichEdit::event(QEvent* e) {
+    if (selectionStale_ && actsOnSelection(e))
+        showSelectionNow();
     if (e->type() == QEvent::ShortcutOverride) {
         // Claim only the keys this view really uses; everything else (Ctrl+C,
         // Ctrl+S, F3, ...) stays free for the window's shortcuts.
@@ -665,6 +728,7 @@ void MarkRichEdit::inputMethodEvent(QInputMethodEvent* e) {
     // Text still being composed is shown in the layout only, never in the document.
     const QString preedit = e->preeditString();
     if (!preedit.isEmpty()) {
+        showSelectionNow();
         QTextCursor now = textCursor();
         QTextBlock at = now.block();
         if (QTextLayout* layout = at.layout()) {

@@ -93,7 +93,12 @@ public:
     int firstVisibleLine() const;
     // Puts a line at the top of the view, as far as the text allows.
     void scrollToLine(int line);
-    void ensureCaretVisible() { ensureCursorVisible(); }
+    void ensureCaretVisible();
+    // Shows the buffer's selection in the view now. Selection moves made on the
+    // buffer reach the view together, when control returns to the event loop (or
+    // before the view handles input), so that a scan that walks the caret over
+    // the whole text does not move and scroll the view at every step.
+    void showSelectionNow();
 
 signals:
     // Every change of the text, the character formats or the paragraph formats.
@@ -105,6 +110,7 @@ signals:
 
 protected:
     bool event(QEvent* e) override;
+    bool viewportEvent(QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void inputMethodEvent(QInputMethodEvent* e) override;
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
@@ -132,6 +138,7 @@ private:
     void insertRange(QTextCursor& cursor, int from, int to);
     void applyParagraphFormats(int first, int last);
     void showBufferSelection(bool scroll);
+    void scheduleSelectionSync();
     void viewSelectionMoved();
     void flushChange();
 
@@ -160,6 +167,8 @@ private:
     bool notified_ = false;      // a buffer notification is being handled
     bool changePending_ = false; // bufferChanged is owed
     bool flushQueued_ = false;
+    bool selectionStale_ = false; // the view does not show the buffer's selection yet
+    bool syncQueued_ = false;
     bool skipParagraphs_ = false; // the document was just rebuilt with them
     bool adjustingPalette_ = false;
 };

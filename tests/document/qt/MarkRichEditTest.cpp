@@ -152,6 +152,8 @@ protected:
 
     // Places the caret in the buffer (as the program would).
     void caretAt(int pos) { buffer.select(pos, 0); }
+    // Lets the view catch up with selection moves made on the buffer.
+    static void settle() { QApplication::processEvents(); }
 
     RichTextBuffer buffer;
     MarkRichEdit view;
@@ -344,6 +346,7 @@ TEST_F(MarkRichEditTest, TypingReachesTheBufferAndTheViewFollows) {
     QTest::keyClicks(&view, " there");
     EXPECT_EQ(buffer.text(), u"Hello there\r\nworld");
     EXPECT_EQ(buffer.selStart(), 11);
+    settle();
     EXPECT_EQ(view.textCursor().position(), 11);
     QTest::keyClick(&view, Qt::Key_Return);
     QTest::keyClick(&view, Qt::Key_Tab);
@@ -587,6 +590,7 @@ TEST_F(MarkRichEditTest, SelectionOnTheBufferShowsInTheView) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
     int start = buffer.lineStart(150) + 2;
     buffer.select(start, 12);
+    settle();
     EXPECT_EQ(view.textCursor().selectionStart(), view.documentPosition(start));
     EXPECT_EQ(view.textCursor().selectionEnd(), view.documentPosition(start + 12));
     EXPECT_EQ(view.textCursor().selectedText(),
@@ -597,6 +601,30 @@ TEST_F(MarkRichEditTest, SelectionOnTheBufferShowsInTheView) {
     int first = view.firstVisibleLine();
     EXPECT_GT(first, 100);
     EXPECT_LE(first, 151);
+}
+
+TEST_F(MarkRichEditTest, AScanThatWalksTheCaretMovesTheViewOnce) {
+    std::u16string text;
+    for (int i = 0; i < 100; ++i)
+        text += u"some words on a line\r\n";
+    buffer.setText(text);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    settle();
+    QSignalSpy viewMoves(&view, &QTextEdit::cursorPositionChanged);
+    QSignalSpy caretMoves(&view, &MarkRichEdit::caretMoved);
+    for (int pos = 0; pos < buffer.length(); ++pos)
+        buffer.setSelStart(pos);
+    EXPECT_EQ(caretMoves.count(), buffer.length()); // the window hears every move
+    settle();
+    EXPECT_LE(viewMoves.count(), 1);
+    EXPECT_EQ(view.textCursor().position(), view.documentPosition(buffer.length() - 2));
+    EXPECT_GT(view.firstVisibleLine(), 50); // scrolled to the caret
+    // Input right after a program move acts from the buffer's selection.
+    caretAt(2);
+    QTest::keyClick(&view, Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(buffer.selStart(), 2);
+    EXPECT_EQ(buffer.selLength(), 1);
 }
 
 TEST_F(MarkRichEditTest, SelectionStaysVisibleWithoutFocus) {
@@ -734,6 +762,7 @@ TEST_F(MarkRichEditTest, LabelsAreDrawnRaisedAndSmall) {
     view.resize(520, 120);
     showAndFocus();
     buffer.select(4, 6);
+    settle();
     QImage img = view.grab().toImage();
     if (const char* out = std::getenv("TALLIX_VIEW_PNG"))
         img.save(QString::fromLocal8Bit(out));
