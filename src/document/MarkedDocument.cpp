@@ -114,6 +114,7 @@ void MarkedDocument::clear() {
     notes.memoText.clear();
     notes.memoCaret = 0;
     commentTexts.clear();
+    bookmarks.clear();
     currentFile.clear();
     feedback1Text.clear();
     feedback2Text.clear();
@@ -146,6 +147,8 @@ FileOutcome MarkedDocument::loadTlxFile(const std::string& path) {
     if (!fileio::readFile(path, bytes).ok || !essay_.loadFromBytes(bytes).ok)
         return FileOutcome{false, failed};
 
+    // The marks went with the old text; their names go too.
+    bookmarks.clear();
     currentFile = path;
     // The trailer starts at the first "TallixComments:", in any case. A file
     // without one is all essay: its colours are kept, it has no comments.
@@ -214,6 +217,7 @@ FileOutcome MarkedDocument::importEssay(const std::string& path, ImportKind kind
     std::string bytes;
     if (!fileio::readFile(path, bytes).ok || !essay_.loadFromBytes(bytes).ok)
         return FileOutcome{false, failed};
+    bookmarks.clear();
     essay_.selectAll();
     essay_.setSelColour(clBlack);
     essay_.setSelStart(0);

@@ -8,6 +8,7 @@
 //   "FeedbackTwo:" text "EndFeedbackTwo" "TallixGrade:" grade "EndTallixGrade" "  "
 // Nothing in the texts is escaped: files written this way have always been read by
 // taking the first occurrence of each keyword, and stored files depend on that.
+#include "document/Bookmarks.h"
 #include "document/RecentFiles.h"
 #include "document/RichTextBuffer.h"
 
@@ -97,6 +98,7 @@ public:
     int feedback2Caret = 0;
     std::u16string grade = tlx::NewGrade;
     NotesArea notes;
+    Bookmarks bookmarks;
     RecentFiles recentFiles;
 
     // "Tallix32 [Untitled]" or "Tallix32: 'name.tlx'".

@@ -33,6 +33,33 @@ bool hasLoneBreak(std::u16string_view s) {
     return false;
 }
 
+// Turns each lone CR or LF of text into a CR LF pair; both characters of a new
+// pair take the format (one entry of perChar per character) of the break it
+// replaces.
+template <typename Index>
+void normaliseBreaks(std::u16string& text, std::vector<Index>& perChar) {
+    if (!hasLoneBreak(text))
+        return;
+    std::u16string newText;
+    std::vector<Index> newFormats;
+    newText.reserve(text.size() + 16);
+    newFormats.reserve(text.size() + 16);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char16_t ch = text[i];
+        if (ch == u'\r' || ch == u'\n') {
+            newText.append(u"\r\n");
+            newFormats.insert(newFormats.end(), 2, perChar[i]);
+            if (ch == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+                ++i;
+        } else {
+            newText.push_back(ch);
+            newFormats.push_back(perChar[i]);
+        }
+    }
+    text = std::move(newText);
+    perChar = std::move(newFormats);
+}
+
 } // namespace
 
 RichTextBuffer::RichTextBuffer() {
@@ -286,44 +313,14 @@ void RichTextBuffer::assign(RichContent c) {
     if (notifying_)
         throw std::logic_error("the buffer was edited from a change notification");
     int oldLength = length();
-    std::u16string newText;
-    std::vector<FormatIndex> newFormats;
     // Formats per character from the runs; a run list that falls short of the
-    // text is padded with the default attributes.
-    std::vector<FormatIndex> perChar;
-    perChar.reserve(c.text.size());
-    for (const FormatRun& r : c.runs) {
-        if (r.length <= 0 || perChar.size() >= c.text.size())
-            continue;
-        CharFormat f = r.format;
-        f.fontName.resize(std::min(f.fontName.size(), MaxFontNameLength));
-        std::size_t count = std::min(std::size_t(r.length), c.text.size() - perChar.size());
-        perChar.insert(perChar.end(), count, intern(f));
-    }
-    if (perChar.size() < c.text.size())
-        perChar.resize(c.text.size(), intern(default_));
-    if (!hasLoneBreak(c.text)) {
-        // The usual case: the text is already in shape and is taken as it is.
-        newText = std::move(c.text);
-        newFormats = std::move(perChar);
-    } else {
-        // Lone CR or LF become CR LF in their own format.
-        for (std::size_t i = 0; i < c.text.size(); ++i) {
-            char16_t ch = c.text[i];
-            if (ch == u'\r' || ch == u'\n') {
-                newText.append(u"\r\n");
-                newFormats.insert(newFormats.end(), 2, perChar[i]);
-                if (ch == u'\r' && i + 1 < c.text.size() && c.text[i + 1] == u'\n')
-                    ++i;
-            } else {
-                newText.push_back(ch);
-                newFormats.push_back(perChar[i]);
-            }
-        }
-    }
+    // text is padded with the default attributes. Lone CR or LF become CR LF in
+    // their own format; text already in shape is taken as it is.
+    std::vector<FormatIndex> perChar = formatsOf(c, intern(default_));
+    normaliseBreaks(c.text, perChar);
 
-    text_ = std::move(newText);
-    fmtIndex_ = std::move(newFormats);
+    text_ = std::move(c.text);
+    fmtIndex_ = std::move(perChar);
     std::vector<ParaFormat> paras = std::move(c.paragraphs);
     rebuildLines();
     paras.resize(lineStarts_.size(), paras.empty() ? ParaFormat{} : paras.back());
@@ -342,6 +339,60 @@ void RichTextBuffer::assign(RichContent c) {
         o.paragraphFormatChanged(0, lastPara);
     });
     setSelectionRaw(0, 0);
+}
+
+std::vector<RichTextBuffer::FormatIndex> RichTextBuffer::formatsOf(const RichContent& c,
+                                                                   FormatIndex padding) {
+    std::vector<FormatIndex> perChar;
+    perChar.reserve(c.text.size());
+    for (const FormatRun& r : c.runs) {
+        if (r.length <= 0 || perChar.size() >= c.text.size())
+            continue;
+        CharFormat f = r.format;
+        f.fontName.resize(std::min(f.fontName.size(), MaxFontNameLength));
+        std::size_t count = std::min(std::size_t(r.length), c.text.size() - perChar.size());
+        perChar.insert(perChar.end(), count, intern(f));
+    }
+    if (perChar.size() < c.text.size())
+        perChar.resize(c.text.size(), padding);
+    return perChar;
+}
+
+void RichTextBuffer::insertContent(const RichContent& c) {
+    FormatIndex base = selLength_ > 0 ? fmtIndex_[selStart_] : intern(insertion_);
+    std::u16string text = c.text;
+    std::vector<FormatIndex> perChar = formatsOf(c, base);
+    normaliseBreaks(text, perChar);
+
+    const int start = selStart_;
+    const int firstLine = lineOfPosition(start);
+    insertion_ = formats_[base];
+    replaceRange(start, selLength_, text, base);
+    // The characters in runs of one format each, through the format bottleneck.
+    std::size_t i = 0;
+    while (i < perChar.size()) {
+        std::size_t j = i + 1;
+        while (j < perChar.size() && perChar[j] == perChar[i])
+            ++j;
+        if (perChar[i] != base) {
+            const CharFormat f = formats_[perChar[i]];
+            applyFormat(start + int(i), int(j - i), [&f](CharFormat& g) { g = f; });
+        }
+        i = j;
+    }
+    // A paragraph of the content that ends with its line break brings its format.
+    const int breaks = lineOfPosition(start + int(text.size())) - firstLine;
+    const int given = std::min(breaks, int(c.paragraphs.size()));
+    if (given > 0) {
+        for (int k = 0; k < given; ++k) {
+            ParaFormat p = c.paragraphs[std::size_t(k)];
+            p.startIndentTwips = std::clamp(p.startIndentTwips, -31680, 31680);
+            paras_[std::size_t(firstLine + k)] = p;
+        }
+        const int last = firstLine + given - 1;
+        notify([=](BufferObserver& o) { o.paragraphFormatChanged(firstLine, last); });
+    }
+    setSelectionRaw(start + int(text.size()), 0);
 }
 
 void RichTextBuffer::rebuildLines() {

@@ -81,6 +81,13 @@ public:
     // Replaces the selection with plain text in the insertion formatting; the caret
     // ends after it. An empty string deletes the selection.
     void setSelText(std::u16string_view text);
+    // Replaces the selection with rich content: its characters keep their formats
+    // (characters the runs do not cover take the insertion formatting), and each
+    // paragraph the content ends with a line break takes that paragraph's format
+    // (when the content gives one: plain text gives none); the last, unfinished
+    // one keeps the format of the paragraph it joins. Lone CR and LF become CR LF.
+    // The caret ends after the inserted text.
+    void insertContent(const RichContent& content);
 
     // --- character formatting of the selection ----------------------------------
     // Reading: the format of the first selected character; with an empty selection,
@@ -158,6 +165,9 @@ private:
 
     const CharFormat& readFormat() const;
     FormatIndex intern(const CharFormat& f);
+    // One format index per character of c, from its runs; characters the runs do
+    // not cover take padding.
+    std::vector<FormatIndex> formatsOf(const RichContent& c, FormatIndex padding);
     void refreshInsertion();
     int keepOutOfPair(int pos, int previous) const;
     bool insidePair(int pos) const {
