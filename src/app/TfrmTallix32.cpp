@@ -4,6 +4,11 @@
 #include "app/TfrmAbout.h"
 #include "document/Comments.h"
 #include "document/TextCodec.h"
+#include "document/EditGuard.h"
+#include "document/Navigation.h"
+#include "document/qt/EssayClipboard.h"
+#include "document/qt/EssayGuard.h"
+#include "document/qt/FindDialog.h"
 #include "document/qt/MarkRichEdit.h"
 #include "platform/qt/HelpViewer.h"
 #include "platform/qt/Launcher.h"
@@ -141,6 +146,11 @@ void TfrmTallix32::FormCreate() {
     MarkRichEdit->setObjectName(QStringLiteral("MarkRichEdit"));
     MarkRichEdit->setBuffer(&doc_.essay());
     MarkRichEdit->setContextMenuPolicy(Qt::CustomContextMenu);
+    // Keys, typed text, input-method text and drops in the essay pass the guard.
+    new EssayGuard(MarkRichEdit, this);
+    FindDialog1 = new FindDialog(this);
+    FindDialog1->setObjectName(QStringLiteral("FindDialog1"));
+    connect(FindDialog1, &FindDialog::findNext, this, [this] { FindDialog1Find(); });
     buildNotesArea();
     buildButtonPanel();
     buildStatusBar();
@@ -152,7 +162,10 @@ void TfrmTallix32::FormCreate() {
     });
     connect(MarkRichEdit, &tallix::MarkRichEdit::caretMoved, this, [this] { updateCaretStatus(); });
     connect(MarkRichEdit, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { RTFPopUp->popup(MarkRichEdit->mapToGlobal(at)); });
+            [this](const QPoint& at) {
+                RTFPopUpPopup();
+                RTFPopUp->popup(MarkRichEdit->mapToGlobal(at));
+            });
 
     // Steps of creation that read the settings.
     configFile_ = settings_
@@ -314,7 +327,9 @@ void TfrmTallix32::buildToolbar() {
     connect(spdOpen, &QToolButton::clicked, this, [this] { spdOpenClick(); });
     connect(spdSave, &QToolButton::clicked, this, [this] { spdSaveClick(); });
     connect(spdCopy, &QToolButton::clicked, this, [this] { mnuCopyClick(); });
-    connect(spdUndo, &QToolButton::clicked, this, [this] { mmoNotes->undo(); });
+    connect(spdUndo, &QToolButton::clicked, this, [this] { spdUndoClick(); });
+    connect(spdCut, &QToolButton::clicked, this, [this] { mnuCutClick(); });
+    connect(spdPaste, &QToolButton::clicked, this, [this] { mnuPasteClick(); });
     connect(spdAlignLeft, &QToolButton::clicked, this, [this] { alignClick(Alignment::Left); });
     connect(spdAlignCentre, &QToolButton::clicked, this,
             [this] { alignClick(Alignment::Center); });
@@ -329,7 +344,7 @@ void TfrmTallix32::buildToolbar() {
     connect(spdFeedback1, &QToolButton::clicked, this, [this] { spdFeedbackClick(1); });
     connect(spdFeedback2, &QToolButton::clicked, this, [this] { spdFeedbackClick(2); });
     // Commands whose windows are not built yet are shown, disabled.
-    for (QToolButton* b : {spdCut, spdPaste, spdToWeb, spdToRTF, spdToText})
+    for (QToolButton* b : {spdToWeb, spdToRTF, spdToText})
         b->setEnabled(false);
 }
 
@@ -508,23 +523,24 @@ void TfrmTallix32::buildMenus() {
 
     QMenu* edit = menu(nullptr, QStringLiteral("&Edit"), "mnuEdit", 25000);
     item(edit, mnuUndo, QStringLiteral("&Undo"), "mnuUndo", QKeySequence(QStringLiteral("Ctrl+Z")),
-         [this] { mmoNotes->undo(); });
+         [this] { spdUndoClick(); });
     mnuUndo->setEnabled(false);
     edit->addSeparator();
     item(edit, mnuCut, QStringLiteral("Cu&t"), "mnuCut", QKeySequence(QStringLiteral("Ctrl+X")),
-         nullptr);
+         [this] { mnuCutClick(); });
     item(edit, mnuCopy, QStringLiteral("&Copy"), "mnuCopy", QKeySequence(QStringLiteral("Ctrl+C")),
          [this] { mnuCopyClick(); });
     item(edit, mnuPaste, QStringLiteral("&Paste"), "mnuPaste",
-         QKeySequence(QStringLiteral("Ctrl+V")), nullptr);
+         QKeySequence(QStringLiteral("Ctrl+V")), [this] { mnuPasteClick(); });
     item(edit, mnuDelete, QStringLiteral("&Delete"), "mnuDelete",
-         QKeySequence(QStringLiteral("Ctrl+Del")), nullptr);
+         QKeySequence(QStringLiteral("Ctrl+Del")), [this] { mnuDeleteClick(); });
     edit->addSeparator();
     item(edit, mnuFind, QStringLiteral("&Find"), "mnuFind", QKeySequence(QStringLiteral("Ctrl+F")),
-         nullptr);
+         [this] { mnuFindClick(); });
     item(edit, mnuFindAgain, QStringLiteral("Find &Again"), "mnuFindAgain",
-         QKeySequence(Qt::Key_F3), nullptr);
-    item(edit, mnuGoToLine, QStringLiteral("&Go to Line Number..."), "mnuGoToLine", {}, nullptr);
+         QKeySequence(Qt::Key_F3), [this] { mnuFindAgainClick(); });
+    item(edit, mnuGoToLine, QStringLiteral("&Go to Line Number..."), "mnuGoToLine", {},
+         [this] { mnuGoToLineClick(); });
 
     QMenu* marking = menu(nullptr, QStringLiteral("&Marking"), "mnuMarking", 8000);
     item(marking, mnuRemoveAnnotation, QStringLiteral("Delete A&nnotation"), "mnuRemoveAnnotation",
@@ -545,15 +561,18 @@ void TfrmTallix32::buildMenus() {
         a->setCheckable(true);
 
     QMenu* bookmarks = menu(nullptr, QStringLiteral("&Bookmarks"), "mnuBookmarks", 31000);
-    item(bookmarks, mnuAddBookmark, QStringLiteral("&Add Bookmark"), "mnuAddBookmark", {}, nullptr);
+    item(bookmarks, mnuAddBookmark, QStringLiteral("&Add Bookmark"), "mnuAddBookmark", {},
+         [this] { mnuAddBookmarkClick(); });
     item(bookmarks, mnuDeleteBookmark, QStringLiteral("&Delete Bookmark"), "mnuDeleteBookmark", {},
-         nullptr);
+         [this] { mnuDeleteBookmarkClick(); });
     bookmarks->addSeparator();
     for (int n = 1; n <= 10; ++n) {
         QAction*& a = mnuBook[std::size_t(n - 1)];
         a = bookmarks->addAction(QString());
         a->setObjectName(QStringLiteral("mnuBook%1").arg(n));
+        a->setProperty("Tag", n);
         a->setVisible(false);
+        connect(a, &QAction::triggered, this, [this, n] { mnuBookClick(n); });
     }
 
     QMenu* options = menu(nullptr, QStringLiteral("&Options"), "mnuOptions", 28000);
@@ -605,25 +624,35 @@ void TfrmTallix32::buildMenus() {
     // The essay's pop-up menu: the edit commands act on the essay.
     RTFPopUp = new QMenu(this);
     RTFPopUp->setObjectName(QStringLiteral("RTFPopUp"));
-    RTFPopUp->addAction(mnuCut->text().remove(QLatin1Char('&')))->setEnabled(false);
-    connect(RTFPopUp->addAction(QStringLiteral("Copy")), &QAction::triggered, this,
-            [this] { mnuCopyClick(); });
-    RTFPopUp->addAction(QStringLiteral("Paste"))->setEnabled(false);
-    RTFPopUp->addAction(QStringLiteral("Delete"))->setEnabled(false);
+    auto pop = [this](QAction*& act, const QString& text, const char* name,
+                      std::function<void()> run) {
+        act = RTFPopUp->addAction(text);
+        act->setObjectName(QString::fromLatin1(name));
+        connect(act, &QAction::triggered, this, std::move(run));
+    };
+    pop(popmnuCut, QStringLiteral("Cut"), "popmnuCut", [this] {
+        showOutcome(cutRtf(doc_.essay()));
+    });
+    pop(popmnuCopy, QStringLiteral("Copy"), "popmnuCopy", [this] { copyRtf(doc_.essay()); });
+    pop(popmnuPaste, QStringLiteral("Paste"), "popmnuPaste",
+        [this] { showOutcome(pasteRtf(doc_.essay())); });
+    pop(popmnuDelete, QStringLiteral("Delete"), "popmnuDelete",
+        [this] { showOutcome(deleteRtf(doc_.essay())); });
     RTFPopUp->addSeparator();
-    popmnuDeleteAnnotation = RTFPopUp->addAction(QStringLiteral("Delete Annotation"));
-    popmnuDeleteAnnotation->setObjectName(QStringLiteral("popmnuDeleteAnnotation"));
-    connect(popmnuDeleteAnnotation, &QAction::triggered, this,
-            [this] { spdDeleteAnnotationClick(); });
+    pop(popmnuDeleteAnnotation, QStringLiteral("Delete Annotation"), "popmnuDeleteAnnotation",
+        [this] { spdDeleteAnnotationClick(); });
     RTFPopUp->addSeparator();
-    RTFPopUp->addAction(QStringLiteral("Find"))->setEnabled(false);
-    RTFPopUp->addAction(QStringLiteral("Find Again"))->setEnabled(false);
-    RTFPopUp->addAction(QStringLiteral("Go to Line Number..."))->setEnabled(false);
+    pop(popmnuFind, QStringLiteral("Find"), "popmnuFind", [this] { mnuFindClick(); });
+    pop(popmnuFindAgain, QStringLiteral("Find Again"), "popmnuFindAgain",
+        [this] { mnuFindAgainClick(); });
+    pop(popmnuGoToLine, QStringLiteral("Go to Line Number..."), "popmnuGoToLine",
+        [this] { mnuGoToLineClick(); });
 
     NotesPopUp = new QMenu(this);
     NotesPopUp->setObjectName(QStringLiteral("NotesPopUp"));
-    connect(NotesPopUp->addAction(QStringLiteral("Undo")), &QAction::triggered, this,
-            [this] { mmoNotes->undo(); });
+    popUndo = NotesPopUp->addAction(QStringLiteral("Undo"));
+    popUndo->setObjectName(QStringLiteral("popUndo"));
+    connect(popUndo, &QAction::triggered, this, [this] { spdUndoClick(); });
     NotesPopUp->addAction(QStringLiteral("Count Words"))->setEnabled(false);
     NotesPopUp->addAction(QStringLiteral("View Error Statistics"))->setEnabled(false);
     NotesPopUp->addAction(QStringLiteral("Useful Links"))->setEnabled(false);
@@ -736,6 +765,7 @@ void TfrmTallix32::refreshFromDocument() {
     syncing_ = false;
     showNotesArea();
     showRecentFiles();
+    refreshBookmarkMenu();
     updateCaretStatus();
 }
 
@@ -1091,15 +1121,155 @@ void TfrmTallix32::spdIndentClick() {
 void TfrmTallix32::spdOutdentClick() {
     const int indent = doc_.essay().paraStartIndent();
     if (indent > 0)
-        doc_.essay().setParaStartIndent(std::max(0, indent - 20));
+        doc_.essay().setParaStartIndent(indent - 20);
     MarkRichEdit->setFocus();
 }
 
+// The edit commands act on whichever of the essay and the notes memo has the focus.
 void TfrmTallix32::mnuCopyClick() {
-    if (mmoNotes->hasFocus())
+    if (MarkRichEdit->hasFocus())
+        copyRtf(doc_.essay());
+    else if (mmoNotes->hasFocus())
         mmoNotes->copy();
-    else if (doc_.essay().selLength() > 0)
-        MarkRichEdit->copy();
+}
+
+void TfrmTallix32::mnuCutClick() {
+    if (MarkRichEdit->hasFocus())
+        showOutcome(cutRtf(doc_.essay()));
+    else if (mmoNotes->hasFocus())
+        mmoNotes->cut();
+}
+
+void TfrmTallix32::mnuPasteClick() {
+    if (MarkRichEdit->hasFocus())
+        showOutcome(pasteRtf(doc_.essay()));
+    else if (mmoNotes->hasFocus())
+        mmoNotes->paste();
+}
+
+void TfrmTallix32::mnuDeleteClick() {
+    if (MarkRichEdit->hasFocus())
+        showOutcome(deleteRtf(doc_.essay()));
+    else if (mmoNotes->hasFocus())
+        mmoNotes->textCursor().removeSelectedText();
+}
+
+void TfrmTallix32::spdUndoClick() {
+    if (mmoNotes->hasFocus())
+        mmoNotes->undo();
+}
+
+void TfrmTallix32::RTFPopUpPopup() {
+    const guard::PopupMenuState st = guard::popupMenuState(doc_.essay());
+    popmnuCut->setEnabled(st.cut);
+    popmnuCopy->setEnabled(st.copy);
+    popmnuPaste->setEnabled(st.paste);
+    popmnuDelete->setEnabled(st.del);
+    popmnuDeleteAnnotation->setEnabled(st.deleteAnnotation);
+    popmnuFind->setEnabled(st.find);
+    popmnuFindAgain->setEnabled(st.findAgain);
+    popmnuGoToLine->setEnabled(st.goToLine);
+}
+
+// ====================================================================== bookmarks, find, lines
+
+void TfrmTallix32::refreshBookmarkMenu() {
+    for (int k = 1; k <= Bookmarks::Limit; ++k) {
+        QAction* a = mnuBook[std::size_t(k - 1)];
+        a->setText(qs(doc_.bookmarks.caption(k)));
+        a->setVisible(doc_.bookmarks.visible(k));
+    }
+}
+
+void TfrmTallix32::mnuAddBookmarkClick() {
+    if (auto m = navigation::bookmarkLimit(doc_.bookmarks)) {
+        showOutcome(m);
+        return;
+    }
+    std::optional<QString> name =
+        askText(this, QString::fromUtf16(navigation::AddBookmarkTitle),
+                QString::fromUtf16(navigation::AddBookmarkPrompt),
+                qs(navigation::proposedBookmarkName(doc_.essay())));
+    if (!name)
+        return;
+    navigation::addBookmark(doc_.essay(), doc_.bookmarks, u16(*name));
+    refreshBookmarkMenu();
+    focusEssay();
+}
+
+void TfrmTallix32::mnuDeleteBookmarkClick() {
+    std::optional<QString> answer =
+        askText(this, QString::fromUtf16(navigation::DeleteBookmarkTitle),
+                QString::fromUtf16(navigation::DeleteBookmarkPrompt),
+                QString::fromUtf16(navigation::DeleteBookmarkDefault));
+    std::optional<std::u16string> typed;
+    if (answer)
+        typed = u16(*answer);
+    if (auto m = navigation::deleteBookmark(doc_.essay(), doc_.bookmarks, typed))
+        reportError(this, qs(m->text));
+    refreshBookmarkMenu();
+}
+
+void TfrmTallix32::mnuBookClick(int n) {
+    if (navigation::goToBookmark(doc_.essay(), n))
+        focusEssay();
+}
+
+void TfrmTallix32::mnuFindClick() {
+    const RichTextBuffer& b = doc_.essay();
+    if (b.selLength() > 0)
+        FindDialog1->setFindText(qs(b.selText()));
+    FindDialog1->present();
+}
+
+void TfrmTallix32::FindDialog1Find() {
+    const navigation::FindResult r = navigation::findNext(
+        doc_.essay(), u16(FindDialog1->findText()), [this] {
+            return tallix::showMessage(this, navigation::continueFromStartQuestion(),
+                                       buttons::YesNoCancel) == Button::Yes;
+        });
+    if (r == navigation::FindResult::Found) {
+        activateWindow();
+        focusEssay();
+    } else if (r == navigation::FindResult::NotFound) {
+        showPlainMessage(this, QString::fromUtf16(navigation::NotFoundText));
+    }
+}
+
+void TfrmTallix32::mnuFindAgainClick() {
+    if (FindDialog1->findText().isEmpty())
+        mnuFindClick();
+    else
+        FindDialog1Find();
+}
+
+void TfrmTallix32::mnuGoToLineClick() {
+    std::optional<QString> answer =
+        askText(this, QString::fromUtf16(navigation::GoToLineTitle),
+                QString::fromUtf16(navigation::GoToLinePrompt),
+                QString::fromUtf16(navigation::GoToLineDefault));
+    std::optional<std::u16string> typed;
+    if (answer)
+        typed = u16(*answer);
+    const navigation::GoToLineOutcome o = navigation::goToLine(doc_.essay(), typed);
+    if (o.error) {
+        reportError(this, qs(o.error->text));
+    } else if (o.line >= 0) {
+        MarkRichEdit->showSelectionNow();
+        MarkRichEdit->scrollToLine(o.line);
+        MarkRichEdit->setFocus();
+    }
+}
+
+void TfrmTallix32::showOutcome(const std::optional<Message>& m) {
+    if (m)
+        tallix::showMessage(this, *m, buttons::Ok);
+}
+
+void TfrmTallix32::focusEssay() {
+    MarkRichEdit->showSelectionNow();
+    MarkRichEdit->ensureCaretVisible();
+    MarkRichEdit->setFocus();
 }
 
 void TfrmTallix32::mnuFeedFontClick() {
@@ -1147,8 +1317,11 @@ void TfrmTallix32::mnuHelpContentsClick() { showHelpContents(this); }
 void TfrmTallix32::mnuSearchClick() { showHelpSearch(this); }
 
 void TfrmTallix32::mnuTutorialClick() {
-    if (std::optional<QString> failure =
-            LaunchFile(findShippedFile(QStringLiteral("tutorial/tutor1.htm"))))
+    const QString tutorial = QStringLiteral("tutorial/tutor1.htm");
+    QString path = findShippedFile(tutorial);
+    if (path.isEmpty())
+        path = programFolder() + tutorial; // so the message names where it was looked for
+    if (std::optional<QString> failure = LaunchFile(path))
         reportError(this, *failure);
 }
 

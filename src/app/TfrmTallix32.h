@@ -25,6 +25,8 @@ class QToolButton;
 
 namespace tallix {
 
+class EssayGuard;
+class FindDialog;
 class MarkRichEdit;
 class SettingsStore;
 using MarkRichEditView = MarkRichEdit;
@@ -68,6 +70,19 @@ public:
     void spdIndentClick();
     void spdOutdentClick();
     void mnuCopyClick();
+    void mnuCutClick();
+    void mnuPasteClick();
+    void mnuDeleteClick();
+    void spdUndoClick();
+    void RTFPopUpPopup();
+    void mnuAddBookmarkClick();
+    void mnuDeleteBookmarkClick();
+    void mnuBookClick(int n);
+    void refreshBookmarkMenu();
+    void mnuFindClick();
+    void FindDialog1Find();
+    void mnuFindAgainClick();
+    void mnuGoToLineClick();
     void mnuFeedFontClick();
     void mnuBodyFontClick();
     void mnuHelpContentsClick();
@@ -126,7 +141,10 @@ public:
             *mnuMacAll = nullptr, *mnuMultiStats = nullptr, *mnuCharacterMap = nullptr;
     QAction *mnuHelpContents = nullptr, *mnuSearch = nullptr, *mnuTutorial = nullptr,
             *mnuAbout = nullptr;
-    QAction *popmnuDeleteAnnotation = nullptr;
+    QAction *popmnuCut = nullptr, *popmnuCopy = nullptr, *popmnuPaste = nullptr,
+            *popmnuDelete = nullptr, *popmnuDeleteAnnotation = nullptr, *popmnuFind = nullptr,
+            *popmnuFindAgain = nullptr, *popmnuGoToLine = nullptr, *popUndo = nullptr;
+    FindDialog* FindDialog1 = nullptr;
 
 protected:
     void showEvent(QShowEvent* e) override;
@@ -158,6 +176,8 @@ private:
     void memoTextChanged();
     void showMessageWithHelp(const Message& m, bool helpButton);
     void withHourglass(const std::function<void()>& work);
+    void showOutcome(const std::optional<Message>& m);
+    void focusEssay();
 
     SettingsStore& settings_;
     MarkedDocument doc_;

@@ -1,5 +1,6 @@
 // The marking window driven through its controls, as a teacher would use it.
 #include "app/TfrmTallix32.h"
+#include "document/qt/FindDialog.h"
 #include "document/qt/MarkRichEdit.h"
 #include "platform/qt/MessageBoxes.h"
 #include "platform/qt/Resources.h"
@@ -286,5 +287,59 @@ TEST_F(MainWindowTest, TheLayoutFollowsTheWindowSize) {
     EXPECT_EQ(w->mmoNotes->y() + w->mmoNotes->height(), t - 1);
     EXPECT_EQ(w->mmoNotes->x(), w->spinComments->x() + w->spinComments->width() + 5);
     answers = {Button::No};
+    w->close();
+}
+
+TEST_F(MainWindowTest, TheGuardBookmarksFindAndGoToLineWorkThroughTheWindow) {
+    auto w = makeWindow();
+    w->show();
+    RichTextBuffer& b = w->document().essay();
+    b.setText(u"Their cat sat.\r\nSecond line here.\r\nThird line.");
+    b.select(0, 5);
+    QTest::mouseClick(w->btnErr[18], Qt::LeftButton); // "TheirSp"
+    w->MarkRichEdit->setFocus();
+    EXPECT_EQ(w->statusPanels[1]->text(), QStringLiteral("Line: 0"));
+
+    // Typing right after the label is refused with the message; arrows still move.
+    b.setSelStart(7);
+    w->MarkRichEdit->showSelectionNow();
+    QTest::keyClick(w->MarkRichEdit, Qt::Key_X);
+    EXPECT_EQ(b.text().substr(0, 9), u"TheirSp c");
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown.back().text,
+              QStringLiteral("You can't alter annotated text. Delete the annotation or comment first."));
+    EXPECT_EQ(shown.back().helpContext, 8000);
+    QTest::keyClick(w->MarkRichEdit, Qt::Key_Right);
+    EXPECT_EQ(b.selStart(), 8);
+    QTest::keyClicks(w->MarkRichEdit, QStringLiteral("fat "));
+    EXPECT_EQ(b.text().substr(0, 13), u"TheirSp fat c");
+    EXPECT_EQ(b.colourAt(9), clBlack);
+
+    // A bookmark from the menu, named by the input box.
+    b.setSelStart(b.lineStart(1));
+    inputs = {QStringLiteral("second")};
+    w->mnuAddBookmark->trigger();
+    EXPECT_TRUE(w->mnuBook[0]->isVisible());
+    EXPECT_EQ(w->mnuBook[0]->text(), QStringLiteral("&1: second"));
+    b.setSelStart(0);
+    w->mnuBook[0]->trigger();
+    EXPECT_EQ(b.selStart(), b.lineStart(1));
+
+    // Find steps through the matches; go to line puts the caret on the line.
+    b.setSelStart(0);
+    w->FindDialog1->setFindText(QStringLiteral("line"));
+    w->mnuFindAgain->trigger();
+    EXPECT_EQ(b.selText(), u"line");
+    const int first = b.selStart();
+    w->mnuFindAgain->trigger();
+    EXPECT_GT(b.selStart(), first);
+    inputs = {QStringLiteral("2")};
+    w->mnuGoToLine->trigger();
+    EXPECT_EQ(b.selStart(), b.lineStart(2));
+
+    // A new document drops the bookmarks and hides their menu items.
+    answers = {Button::No};
+    w->mnuNew->trigger();
+    EXPECT_FALSE(w->mnuBook[0]->isVisible());
     w->close();
 }
