@@ -3,11 +3,14 @@
 // position, and find over the whole text.
 #include "MarkedEssay.h"
 
+#include "document/MarkedDocument.h"
 #include "document/RichTextBuffer.h"
 #include "document/RtfWriter.h"
 #include "document/Scanning.h"
 
 #include <benchmark/benchmark.h>
+
+#include <filesystem>
 
 using namespace tallix;
 
@@ -95,8 +98,57 @@ void BM_FindEveryLabel(benchmark::State& state) {
     setBytes(state, std::size_t(b.length()));
 }
 
+// A marked file of the given size with 500 comments: SaveTlx (RTF copy into the
+// scratch buffer, bookmarks removed, trailer appended, atomic write) and
+// LoadTlxFile (read, trailer found and cut, comments split).
+std::string markedFilePath() {
+    return (std::filesystem::temp_directory_path() / "tallix-bench-marked.tlx").string();
+}
+
+void fillMarkedDocument(MarkedDocument& d, std::size_t chars) {
+    d.essay().assign(bench::makeMarkedEssay({chars, 500, 42}));
+    d.commentTexts.assign(500, u"Check this sentence: the argument needs evidence.\r\nSee p. 4.");
+    d.notes.selectorMax = d.notes.selectorValue = 500;
+    d.feedback1Text = u"A clear argument.";
+    d.feedback2Text = u"Work on agreement.";
+    d.grade = u"B";
+}
+
+void BM_SaveTlx(benchmark::State& state) {
+    MarkedDocument d;
+    fillMarkedDocument(d, std::size_t(state.range(0)));
+    const std::string path = markedFilePath();
+    for (auto _ : state) {
+        FileOutcome r = d.saveTlx(path);
+        if (!r.ok)
+            state.SkipWithError("save failed");
+    }
+    setBytes(state, std::size_t(d.essay().length()));
+    std::filesystem::remove(path);
+}
+
+void BM_LoadTlx(benchmark::State& state) {
+    const std::string path = markedFilePath();
+    {
+        MarkedDocument d;
+        fillMarkedDocument(d, std::size_t(state.range(0)));
+        d.saveTlx(path);
+    }
+    MarkedDocument d;
+    for (auto _ : state) {
+        d.clear();
+        FileOutcome r = d.loadTlxFile(path);
+        if (!r.ok || d.commentTexts.size() != 500)
+            state.SkipWithError("load failed");
+    }
+    setBytes(state, std::size_t(d.essay().length()));
+    std::filesystem::remove(path);
+}
+
 } // namespace
 
+BENCHMARK(BM_SaveTlx)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadTlx)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadRtf)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveRtf)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadAndSave)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);

@@ -358,6 +358,49 @@ std::vector<RichTextBuffer::FormatIndex> RichTextBuffer::formatsOf(const RichCon
     return perChar;
 }
 
+int RichTextBuffer::removeAll(std::u16string_view literal) {
+    if (notifying_)
+        throw std::logic_error("the buffer was edited from a change notification");
+    if (literal.empty() || literal.find_first_of(u"\r\n") != std::u16string_view::npos)
+        return 0;
+    const std::size_t n = literal.size();
+    std::size_t at = text_.find(literal);
+    if (at == std::u16string::npos)
+        return 0;
+    const int first = int(at);
+    const int oldLength = length();
+    int removedBeforeCaret = 0;
+    int count = 0;
+    // Compact text and formats in place: copy what lies between occurrences down.
+    std::size_t write = at;
+    std::size_t read = at;
+    while (at != std::u16string::npos) {
+        std::copy(text_.begin() + std::ptrdiff_t(read), text_.begin() + std::ptrdiff_t(at),
+                  text_.begin() + std::ptrdiff_t(write));
+        std::copy(fmtIndex_.begin() + std::ptrdiff_t(read), fmtIndex_.begin() + std::ptrdiff_t(at),
+                  fmtIndex_.begin() + std::ptrdiff_t(write));
+        write += at - read;
+        if (int(at + n) <= selStart_)
+            removedBeforeCaret += int(n);
+        read = at + n;
+        ++count;
+        at = text_.find(literal, read);
+    }
+    std::copy(text_.begin() + std::ptrdiff_t(read), text_.end(), text_.begin() + std::ptrdiff_t(write));
+    std::copy(fmtIndex_.begin() + std::ptrdiff_t(read), fmtIndex_.end(),
+              fmtIndex_.begin() + std::ptrdiff_t(write));
+    write += text_.size() - read;
+    text_.resize(write);
+    fmtIndex_.resize(write);
+    // No line break was removed: the paragraphs stay, their starts move.
+    rebuildLines();
+    const int last = oldLength - first;
+    const int now = length() - first;
+    notify([=](BufferObserver& o) { o.textReplaced(first, last, now); });
+    setSelectionRaw(std::clamp(selStart_ - removedBeforeCaret, 0, length()), 0);
+    return count;
+}
+
 void RichTextBuffer::insertContent(const RichContent& c) {
     FormatIndex base = selLength_ > 0 ? fmtIndex_[selStart_] : intern(insertion_);
     std::u16string text = c.text;

@@ -88,6 +88,11 @@ public:
     // one keeps the format of the paragraph it joins. Lone CR and LF become CR LF.
     // The caret ends after the inserted text.
     void insertContent(const RichContent& content);
+    // Deletes every occurrence of a literal that holds no line break, in one pass
+    // over the text (case-sensitive, leftmost first, occurrences not overlapping).
+    // The caret goes to where the selection start was, less what was removed
+    // before it. Returns how many were removed.
+    int removeAll(std::u16string_view literal);
 
     // --- character formatting of the selection ----------------------------------
     // Reading: the format of the first selected character; with an empty selection,

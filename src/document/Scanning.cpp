@@ -67,12 +67,9 @@ int findBookmark(const RichTextBuffer& b, int from) {
 }
 
 int removeBookmarks(RichTextBuffer& b) {
-    int count = 0;
-    for (int at = findBookmark(b); at >= 0; at = findBookmark(b, at)) {
-        b.select(at, markup::BookmarkLength);
-        b.setSelText(u"");
-        ++count;
-    }
+    // One pass, however many there are: the copies that saving and the exports
+    // work on may carry many.
+    int count = b.removeAll(markup::BookmarkText);
     b.setSelColour(clBlack);
     return count;
 }

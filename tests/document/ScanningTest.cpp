@@ -102,3 +102,22 @@ TEST(ScanStripEnd, RemovesBlanksTabsAndWholeLineBreaks) {
         EXPECT_TRUE(b.check());
     }
 }
+
+TEST(ScanBookmarks, RemovingManyBookmarksKeepsEverythingElseInPlace) {
+    RichTextBuffer b;
+    std::u16string text;
+    for (int i = 0; i < 200; ++i)
+        text += (i % 3 == 0 ? u"para\r\n[*BM*]" : u"word[*BM*] ");
+    blackText(b, text + u"[*BM*][*BM*]end");
+    colour(b, 4, 2, clRed); // "\r\n" of the first paragraph, coloured to follow it
+    b.setSelStart(b.length() - 3);
+    const int lines = b.lineCount();
+    EXPECT_EQ(scan::removeBookmarks(b), 202);
+    EXPECT_EQ(scan::findBookmark(b), -1);
+    EXPECT_EQ(b.lineCount(), lines);
+    EXPECT_EQ(b.text().substr(b.length() - 3), u"end");
+    EXPECT_EQ(b.selStart(), b.length() - 3); // the caret kept its place in the text
+    EXPECT_EQ(b.colourAt(4), clRed);
+    EXPECT_EQ(b.colourAt(6), clBlack);
+    EXPECT_TRUE(b.check());
+}
