@@ -5,6 +5,10 @@
 #include <random>
 #include <string>
 
+#if defined(__unix__) || defined(__APPLE__)
+#include <unistd.h>
+#endif
+
 namespace tallix::testing {
 
 class TempFolder {
@@ -38,6 +42,37 @@ public:
 
 private:
     std::filesystem::path path_;
+};
+
+// Root ignores permission bits, so a permission test runs as an unprivileged user
+// for its duration (the effective id only; the real id lets us come back).
+// Elsewhere, or when the switch is refused, effective() says whether it holds.
+class AsUnprivileged {
+public:
+    AsUnprivileged() {
+#if defined(__unix__) || defined(__APPLE__)
+        if (::geteuid() == 0)
+            active_ = ::seteuid(65534) == 0; // nobody
+#endif
+    }
+    ~AsUnprivileged() {
+#if defined(__unix__) || defined(__APPLE__)
+        if (active_)
+            (void)::seteuid(0);
+#endif
+    }
+    AsUnprivileged(const AsUnprivileged&) = delete;
+    AsUnprivileged& operator=(const AsUnprivileged&) = delete;
+    bool effective() const {
+#if defined(__unix__) || defined(__APPLE__)
+        return ::geteuid() != 0;
+#else
+        return true;
+#endif
+    }
+
+private:
+    bool active_ = false;
 };
 
 } // namespace tallix::testing

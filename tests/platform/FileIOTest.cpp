@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "TestFiles.h"
+
 #if defined(__unix__) || defined(__APPLE__)
 #include <csignal>
 #include <sys/resource.h>
@@ -21,6 +23,7 @@
 
 namespace fs = std::filesystem;
 using namespace tallix::fileio;
+using tallix::testing::AsUnprivileged;
 
 namespace {
 
@@ -61,27 +64,6 @@ protected:
     fs::path dir_;
 };
 
-#ifdef TALLIX_TEST_POSIX
-// Root ignores permission bits, so a permission test runs as an unprivileged user
-// for its duration (the effective id only; the real id lets us come back).
-class AsUnprivileged {
-public:
-    AsUnprivileged() {
-        if (::geteuid() == 0)
-            active_ = ::seteuid(65534) == 0; // nobody
-    }
-    ~AsUnprivileged() {
-        if (active_)
-            (void)::seteuid(0);
-    }
-    AsUnprivileged(const AsUnprivileged&) = delete;
-    AsUnprivileged& operator=(const AsUnprivileged&) = delete;
-    bool effective() const { return ::geteuid() != 0; }
-
-private:
-    bool active_ = false;
-};
-#endif
 
 } // namespace
 
