@@ -1,5 +1,7 @@
 #include "platform/ProfileFile.h"
 
+#include "TestFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -198,22 +200,34 @@ TEST_F(ProfileFileTest, UnwritableTargetsRaiseTheError) {
 TEST_F(ProfileFileTest, ReadOnlyFileOrFolderRaisesTheError) {
     put("ro.ini", "[S]\r\nK=old\r\n");
     fs::permissions(dir_ / "ro.ini", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-    if (std::ofstream(dir_ / "ro.ini", std::ios::app).is_open())
-        GTEST_SKIP() << "running with rights that ignore file permissions";
-    ProfileFile ro(path("ro.ini"));
-    try {
-        ro.writeString(u"S", u"K", u"new");
-        FAIL() << "no error";
-    } catch (const std::runtime_error& e) {
-        EXPECT_STREQ(e.what(), ("Unable to write to " + path("ro.ini")).c_str());
+    {
+        // Root ignores permissions: write as an ordinary user.
+        tallix::testing::AsUnprivileged user;
+        if (std::ofstream(dir_ / "ro.ini", std::ios::app).is_open())
+            GTEST_SKIP() << "running with rights that ignore file permissions";
+        ProfileFile ro(path("ro.ini"));
+        try {
+            ro.writeString(u"S", u"K", u"new");
+            FAIL() << "no error";
+        } catch (const std::runtime_error& e) {
+            EXPECT_STREQ(e.what(), ("Unable to write to " + path("ro.ini")).c_str());
+        }
+        EXPECT_EQ(ro.readString(u"S", u"K", u""), u"old");
     }
     EXPECT_EQ(get("ro.ini"), "[S]\r\nK=old\r\n");
-    EXPECT_EQ(ro.readString(u"S", u"K", u""), u"old");
 
+    // A read-only folder: neither the file nor a new one beside it can be written.
     fs::permissions(dir_ / "ro.ini", fs::perms::owner_write, fs::perm_options::add);
-    fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
-    EXPECT_THROW(ro.writeString(u"S", u"K", u"new"), ProfileWriteError);
-    EXPECT_THROW(tallix::writeProfileString(path("fresh.ini"), u"S", u"K", u"v"), ProfileWriteError);
+    fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read |
+                              fs::perms::others_exec);
+    {
+        tallix::testing::AsUnprivileged user;
+        ProfileFile ro(path("ro.ini"));
+        EXPECT_THROW(ro.writeString(u"S", u"K", u"new"), ProfileWriteError);
+        EXPECT_THROW(tallix::writeProfileString(path("fresh.ini"), u"S", u"K", u"v"),
+                     ProfileWriteError);
+    }
+    fs::permissions(dir_, fs::perms::owner_all);
 }
 
 TEST_F(ProfileFileTest, OversizedFileIsNeitherReadNorOverwritten) {
