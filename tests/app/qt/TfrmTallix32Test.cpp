@@ -199,6 +199,9 @@ TEST_F(MainWindowTest, TheWholeMarkingFlowSurvivesSaveAndReopen) {
     EXPECT_FALSE(w->mmoNotes->isVisible());
 
     w->mnuLastFile[0]->trigger();
+    QApplication::processEvents();
+    EXPECT_FALSE(w->document().documentChanged); // loading is not an edit
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Tallix32: 'essay.tlx'"));
     EXPECT_EQ(b.text().substr(0, 7), u"TheirSp");
     EXPECT_EQ(w->document().commentTexts, std::vector<std::u16string>{u"Give an example."});
     EXPECT_EQ(w->document().feedback1Text, u"Good work.");
