@@ -160,7 +160,20 @@ void TfrmTallix32::FormCreate() {
         if (!syncing_)
             doc_.documentChanged = true;
     });
-    connect(MarkRichEdit, &tallix::MarkRichEdit::caretMoved, this, [this] { updateCaretStatus(); });
+    // Scans walk the caret thousands of times in one command: the status bar and
+    // the buttons follow once, when the command is done.
+    connect(MarkRichEdit, &tallix::MarkRichEdit::caretMoved, this, [this] {
+        if (caretStatusPending_)
+            return;
+        caretStatusPending_ = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                caretStatusPending_ = false;
+                updateCaretStatus();
+            },
+            Qt::QueuedConnection);
+    });
     connect(MarkRichEdit, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) {
                 RTFPopUpPopup();

@@ -189,6 +189,7 @@ private:
     QString openAtShow_;
     bool shown_ = false;
     bool syncing_ = false; // set while the window writes into its own controls
+    bool caretStatusPending_ = false;
 };
 
 } // namespace tallix

@@ -301,6 +301,7 @@ TEST_F(MainWindowTest, TheGuardBookmarksFindAndGoToLineWorkThroughTheWindow) {
     b.select(0, 5);
     QTest::mouseClick(w->btnErr[18], Qt::LeftButton); // "TheirSp"
     w->MarkRichEdit->setFocus();
+    QApplication::processEvents();
     EXPECT_EQ(w->statusPanels[1]->text(), QStringLiteral("Line: 0"));
 
     // Typing right after the label is refused with the message; arrows still move.
