@@ -950,54 +950,24 @@ void TfrmTallix32::withHourglass(const std::function<void()>& work) {
 // ====================================================================== document commands
 
 void TfrmTallix32::NewDocument() {
-    doc_.commitNotes();
-    syncing_ = true;
-    commands_.newDocument();
-    syncing_ = false;
-    refreshFromDocument();
+    runDocumentCommand([this] { commands_.newDocument(); });
 }
 
 bool TfrmTallix32::LoadTlxFile(const QString& path) {
-    bool ok = false;
-    withHourglass([&] {
-        syncing_ = true;
-        FileOutcome r = doc_.loadTlxFile(path.toStdString());
-        syncing_ = false;
-        ok = r.ok;
-        if (!r.ok)
-            showMessage(r.message);
-    });
-    refreshFromDocument();
-    return ok;
+    FileOutcome r;
+    runDocumentCommand([&] { r = doc_.loadTlxFile(path.toStdString()); });
+    if (!r.ok)
+        showMessage(r.message);
+    return r.ok;
 }
 
 void TfrmTallix32::spdOpenClick() {
-    std::optional<QString> path = chooseFile(FileDialogKind::OpenTlx, QString());
-    if (!path)
-        return;
-    doc_.commitNotes();
-    syncing_ = true;
-    if (commands_.newDocument()) {
-        syncing_ = false;
-        refreshFromDocument();
-        LoadTlxFile(*path);
-    }
-    syncing_ = false;
-    refreshFromDocument();
+    if (std::optional<QString> path = chooseFile(FileDialogKind::OpenTlx, QString()))
+        runDocumentCommand([&] { commands_.open(path->toStdString()); });
 }
 
 void TfrmTallix32::mnuLastFileClick(int n) {
-    const std::string path = doc_.recentFiles.entry(n);
-    if (path.empty())
-        return;
-    doc_.commitNotes();
-    syncing_ = true;
-    if (commands_.newDocument()) {
-        syncing_ = false;
-        LoadTlxFile(qpath(path));
-    }
-    syncing_ = false;
-    refreshFromDocument();
+    runDocumentCommand([&] { commands_.openRecent(n); });
 }
 
 void TfrmTallix32::spdSaveClick() {
@@ -1010,33 +980,37 @@ void TfrmTallix32::mnuSaveAsClick() {
     refreshFromDocument();
 }
 
-void TfrmTallix32::mnuImportRTFClick() {
+void TfrmTallix32::mnuImportRTFClick() { importEssay(ImportKind::Rtf); }
+
+void TfrmTallix32::mnuImportTextFileClick() { importEssay(ImportKind::Text); }
+
+void TfrmTallix32::importEssay(ImportKind kind) {
     doc_.commitNotes();
     if (!commands_.saveChanges()) {
         refreshFromDocument();
         return;
     }
-    std::optional<QString> path = chooseFile(FileDialogKind::OpenRtf, QString());
-    if (path) {
-        syncing_ = true;
-        withHourglass([&] { commands_.importEssay(path->toStdString(), ImportKind::Rtf); });
-        syncing_ = false;
-    }
-    refreshFromDocument();
+    const FileDialogKind dialog =
+        kind == ImportKind::Rtf ? FileDialogKind::OpenRtf : FileDialogKind::OpenText;
+    if (std::optional<QString> path = chooseFile(dialog, QString()))
+        runDocumentCommand([&] { commands_.importEssay(path->toStdString(), kind); });
+    else
+        refreshFromDocument();
 }
 
-void TfrmTallix32::mnuImportTextFileClick() {
+// Runs a command that replaces the document: the memo's text is committed first,
+// the buffer's changes during it are not edits, and the window shows the outcome.
+void TfrmTallix32::runDocumentCommand(const std::function<void()>& command) {
     doc_.commitNotes();
-    if (!commands_.saveChanges()) {
-        refreshFromDocument();
-        return;
-    }
-    std::optional<QString> path = chooseFile(FileDialogKind::OpenText, QString());
-    if (path) {
-        syncing_ = true;
-        withHourglass([&] { commands_.importEssay(path->toStdString(), ImportKind::Text); });
+    syncing_ = true;
+    try {
+        withHourglass(command);
+    } catch (...) {
         syncing_ = false;
+        refreshFromDocument();
+        throw;
     }
+    syncing_ = false;
     refreshFromDocument();
 }
 

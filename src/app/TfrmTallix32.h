@@ -176,6 +176,8 @@ private:
     void memoTextChanged();
     void showMessageWithHelp(const Message& m, bool helpButton);
     void withHourglass(const std::function<void()>& work);
+    void runDocumentCommand(const std::function<void()>& command);
+    void importEssay(ImportKind kind);
     void showOutcome(const std::optional<Message>& m);
     void focusEssay();
 

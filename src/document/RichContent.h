@@ -5,6 +5,7 @@
 #include "document/Markup.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,17 @@ struct CharFormat {
 
     int sizePoints() const { return sizeHalfPoints / 2; }
 };
+
+// A hash of every attribute, for tables of distinct formats.
+inline std::size_t hashCharFormat(const CharFormat& f) {
+    std::size_t h = std::hash<std::u16string>{}(f.fontName);
+    auto mix = [&h](std::size_t v) { h ^= v + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2); };
+    mix(f.colour);
+    mix(f.style);
+    mix(std::size_t(f.sizeHalfPoints));
+    mix(std::size_t(f.offsetTwips));
+    return h;
+}
 
 enum class Alignment : std::uint8_t { Left, Right, Center };
 

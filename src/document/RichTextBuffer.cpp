@@ -13,16 +13,6 @@ namespace tallix {
 
 namespace {
 
-std::size_t hashFormat(const CharFormat& f) {
-    std::size_t h = std::hash<std::u16string>{}(f.fontName);
-    auto mix = [&h](std::size_t v) { h ^= v + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2); };
-    mix(f.colour);
-    mix(f.style);
-    mix(std::size_t(f.sizeHalfPoints));
-    mix(std::size_t(f.offsetTwips));
-    return h;
-}
-
 bool hasLoneBreak(std::u16string_view s) {
     for (std::size_t i = 0; i < s.size(); ++i) {
         if (s[i] == u'\r' && (i + 1 >= s.size() || s[i + 1] != u'\n'))
@@ -92,7 +82,7 @@ void RichTextBuffer::removeObserver(BufferObserver* o) {
 }
 
 RichTextBuffer::FormatIndex RichTextBuffer::intern(const CharFormat& f) {
-    auto& bucket = formatLookup_[hashFormat(f)];
+    auto& bucket = formatLookup_[hashCharFormat(f)];
     for (FormatIndex i : bucket)
         if (formats_[i] == f)
             return i;

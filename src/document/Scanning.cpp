@@ -1,5 +1,7 @@
 #include "document/Scanning.h"
 
+#include "document/CaseFold.h"
+
 namespace tallix::scan {
 
 bool moveCaret(RichTextBuffer& b, int pos) {
@@ -72,6 +74,62 @@ int removeBookmarks(RichTextBuffer& b) {
     int count = b.removeAll(markup::BookmarkText);
     b.setSelColour(clBlack);
     return count;
+}
+
+namespace {
+
+bool isLineBreakAt(const std::u16string& t, int i) {
+    return i >= 0 && i + 1 < int(t.size()) && t[std::size_t(i)] == u'\r' &&
+           t[std::size_t(i) + 1] == u'\n';
+}
+
+bool isSurrogatePairAt(const std::u16string& t, int i) {
+    return i >= 0 && i + 1 < int(t.size()) && t[std::size_t(i)] >= 0xD800 &&
+           t[std::size_t(i)] <= 0xDBFF && t[std::size_t(i) + 1] >= 0xDC00 &&
+           t[std::size_t(i) + 1] <= 0xDFFF;
+}
+
+// One character, or the pair that starts at i.
+int unitLength(const std::u16string& t, int i) {
+    return isLineBreakAt(t, i) || isSurrogatePairAt(t, i) ? 2 : 1;
+}
+
+} // namespace
+
+CharRange caretDeletionRange(const RichTextBuffer& b, CaretDeletion kind) {
+    const std::u16string& t = b.text();
+    const int caret = b.selStart();
+    CharRange r{caret, caret};
+    switch (kind) {
+    case CaretDeletion::Forward:
+        if (caret < b.length())
+            r.to = caret + unitLength(t, caret);
+        break;
+    case CaretDeletion::Backward:
+        if (caret > 0)
+            r.from = caret - (caret >= 2 ? unitLength(t, caret - 2) : 1);
+        break;
+    case CaretDeletion::WordBackward: {
+        if (caret == 0)
+            break;
+        if (isLineBreakAt(t, caret - 2)) {
+            r.from = caret - 2;
+            break;
+        }
+        int from = caret;
+        while (from > 0 && (t[std::size_t(from) - 1] == u' ' || t[std::size_t(from) - 1] == u'\t'))
+            --from;
+        if (from > 0 && isWordChar(t[std::size_t(from) - 1])) {
+            while (from > 0 && isWordChar(t[std::size_t(from) - 1]))
+                --from;
+        } else if (from == caret) {
+            from = isSurrogatePairAt(t, from - 2) ? from - 2 : from - 1;
+        }
+        r.from = from;
+        break;
+    }
+    }
+    return r;
 }
 
 void stripEnd(RichTextBuffer& b) {

@@ -46,6 +46,20 @@ int findBookmark(const RichTextBuffer& b, int from = 0);
 // how many were removed.
 int removeBookmarks(RichTextBuffer& b);
 
+// --- deleting next to the caret ------------------------------------------------------
+enum class CaretDeletion { Backward, Forward, WordBackward };
+
+// The characters [from, to) that Backspace, Delete or Ctrl+Backspace removes at
+// the caret: one character, a CR LF pair or a surrogate pair as one, or for a word
+// the blanks before the caret and the word before them. Empty (from == to) when
+// there is nothing to delete. The view deletes exactly this and the editing guard
+// checks exactly this.
+struct CharRange {
+    int from = 0;
+    int to = 0;
+};
+CharRange caretDeletionRange(const RichTextBuffer& b, CaretDeletion kind);
+
 // --- trimming ------------------------------------------------------------------------------
 // Removes tabs, line breaks and blanks from the end of the document, one character
 // at a time, a CR LF pair as one.

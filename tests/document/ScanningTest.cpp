@@ -121,3 +121,22 @@ TEST(ScanBookmarks, RemovingManyBookmarksKeepsEverythingElseInPlace) {
     EXPECT_EQ(b.colourAt(6), clBlack);
     EXPECT_TRUE(b.check());
 }
+
+TEST(ScanCaretDeletion, PairsGoAsOneAndWordsWithTheirBlanks) {
+    RichTextBuffer b;
+    blackText(b, u"ab\r\ncd \U0001F600 word  \r\nx");
+    auto range = [&b](int caret, scan::CaretDeletion kind) {
+        b.setSelStart(caret);
+        scan::CharRange r = scan::caretDeletionRange(b, kind);
+        return std::pair{r.from, r.to};
+    };
+    using K = scan::CaretDeletion;
+    EXPECT_EQ(range(4, K::Backward), (std::pair{2, 4}));  // the CR LF pair
+    EXPECT_EQ(range(2, K::Forward), (std::pair{2, 4}));
+    EXPECT_EQ(range(9, K::Backward), (std::pair{7, 9}));  // the surrogate pair
+    EXPECT_EQ(range(7, K::Forward), (std::pair{7, 9}));
+    EXPECT_EQ(range(16, K::WordBackward), (std::pair{10, 16})); // "word  "
+    EXPECT_EQ(range(18, K::WordBackward), (std::pair{16, 18})); // a line break alone
+    EXPECT_EQ(range(0, K::Backward), (std::pair{0, 0}));
+    EXPECT_EQ(range(b.length(), K::Forward), (std::pair{b.length(), b.length()}));
+}

@@ -1,6 +1,7 @@
 #include "document/qt/EssayGuard.h"
 
 #include "document/EditGuard.h"
+#include "document/Scanning.h"
 #include "document/qt/EssayClipboard.h"
 #include "document/qt/KeyCodes.h"
 #include "platform/qt/MessageBoxes.h"
@@ -12,46 +13,6 @@
 namespace tallix {
 
 namespace {
-
-bool isLineBreakAt(const std::u16string& t, int i) {
-    return i >= 0 && i + 1 < int(t.size()) && t[std::size_t(i)] == u'\r' &&
-           t[std::size_t(i) + 1] == u'\n';
-}
-
-bool isSurrogatePairAt(const std::u16string& t, int i) {
-    return i >= 0 && i + 1 < int(t.size()) && QChar::isHighSurrogate(t[std::size_t(i)]) &&
-           QChar::isLowSurrogate(t[std::size_t(i) + 1]);
-}
-
-bool isWordChar(char16_t c) { return QChar(c).isLetterOrNumber() || c == u'_'; }
-
-// The characters [from, caret) that a deletion next to the caret removes: one
-// character, a CR LF pair or a surrogate pair, or for a word deletion the blanks
-// before the caret and the word before them (the view deletes the same).
-int deletionStart(const std::u16string& t, int caret, EditRequest::Action action) {
-    if (caret <= 0)
-        return caret;
-    if (isLineBreakAt(t, caret - 2) || isSurrogatePairAt(t, caret - 2))
-        return caret - 2;
-    if (action != EditRequest::Action::DeleteWordBackward)
-        return caret - 1;
-    int from = caret;
-    while (from > 0 && (t[std::size_t(from) - 1] == u' ' || t[std::size_t(from) - 1] == u'\t'))
-        --from;
-    if (from > 0 && isWordChar(t[std::size_t(from) - 1])) {
-        while (from > 0 && isWordChar(t[std::size_t(from) - 1]))
-            --from;
-    } else if (from == caret) {
-        from = caret - 1;
-    }
-    return from;
-}
-
-int deletionEnd(const std::u16string& t, int caret) {
-    if (caret >= int(t.size()))
-        return caret;
-    return isLineBreakAt(t, caret) || isSurrogatePairAt(t, caret) ? caret + 2 : caret + 1;
-}
 
 // A key that types a character into the text.
 bool typesCharacter(const QKeyEvent* e) {
@@ -71,18 +32,20 @@ bool allowEdit(const RichTextBuffer& b, const EditRequest& r) {
         return false;
     if (b.selLength() > 0)
         return true; // the whole selection is black
+    // The test looks at the character before the caret only; a deletion must not
+    // reach into markup on either side of it. Black text before the caret says
+    // nothing about the character after it, which may be a label's first.
     const int caret = b.selStart();
-    const std::u16string& t = b.text();
     switch (r.action) {
     case EditRequest::Action::DeleteBackward:
+        return guard::isPlainRange(b, scan::caretDeletionRange(b, scan::CaretDeletion::Backward).from,
+                                   caret);
     case EditRequest::Action::DeleteWordBackward:
-        // The test looks at the character before the caret only; a deletion must
-        // not reach further back into markup.
-        return guard::isPlainRange(b, deletionStart(t, caret, r.action), caret);
+        return guard::isPlainRange(
+            b, scan::caretDeletionRange(b, scan::CaretDeletion::WordBackward).from, caret);
     case EditRequest::Action::DeleteForward:
-        // Black text before the caret says nothing about the character after it,
-        // which may be the first character of a label.
-        return guard::isPlainRange(b, caret, deletionEnd(t, caret));
+        return guard::isPlainRange(b, caret,
+                                   scan::caretDeletionRange(b, scan::CaretDeletion::Forward).to);
     case EditRequest::Action::InsertText:
     case EditRequest::Action::DeleteSelection:
         return true;

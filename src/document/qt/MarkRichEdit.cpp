@@ -1,6 +1,7 @@
 #include "document/qt/MarkRichEdit.h"
 
 #include "document/RtfReader.h"
+#include "document/Scanning.h"
 #include "document/TextCodec.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -61,29 +62,12 @@ QString documentText(const char16_t* p, int n) {
     return s;
 }
 
-bool isWordChar(char16_t c) { return QChar(c).isLetterOrNumber() || c == u'_'; }
-
 bool isLineBreakAt(const std::u16string& t, int i) {
     return i >= 0 && i + 1 < int(t.size()) && t[std::size_t(i)] == u'\r' &&
            t[std::size_t(i) + 1] == u'\n';
 }
 
-bool isSurrogatePairAt(const std::u16string& t, int i) {
-    return i >= 0 && i + 1 < int(t.size()) && QChar::isHighSurrogate(t[std::size_t(i)]) &&
-           QChar::isLowSurrogate(t[std::size_t(i) + 1]);
-}
-
 } // namespace
-
-std::size_t MarkRichEdit::FormatHash::operator()(const CharFormat& f) const {
-    std::size_t h = std::hash<std::u16string>{}(f.fontName);
-    auto mix = [&h](std::size_t v) { h ^= v + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2); };
-    mix(f.colour);
-    mix(f.style);
-    mix(std::size_t(f.sizeHalfPoints));
-    mix(std::size_t(f.offsetTwips));
-    return h;
-}
 
 MarkRichEdit::MarkRichEdit(QWidget* parent) : QTextEdit(parent) {
     // Selectable by mouse and keyboard keeps a blinking caret; without TextEditable
@@ -512,44 +496,23 @@ bool MarkRichEdit::performEdit(const EditRequest& r) {
 
 // Deletes next to the caret: a CR LF pair and a surrogate pair go as one.
 bool MarkRichEdit::deleteAround(EditRequest::Action action) {
-    const std::u16string& t = buffer_->text();
-    const int caret = buffer_->selStart();
-    int from = caret;
-    int to = caret;
+    scan::CaretDeletion kind = scan::CaretDeletion::Backward;
     switch (action) {
     case EditRequest::Action::DeleteForward:
-        if (caret >= buffer_->length())
-            return false;
-        to = (isLineBreakAt(t, caret) || isSurrogatePairAt(t, caret)) ? caret + 2 : caret + 1;
+        kind = scan::CaretDeletion::Forward;
         break;
     case EditRequest::Action::DeleteBackward:
-        if (caret == 0)
-            return false;
-        from = (isLineBreakAt(t, caret - 2) || isSurrogatePairAt(t, caret - 2)) ? caret - 2
-                                                                                 : caret - 1;
         break;
     case EditRequest::Action::DeleteWordBackward:
-        if (caret == 0)
-            return false;
-        if (isLineBreakAt(t, caret - 2)) {
-            from = caret - 2;
-            break;
-        }
-        while (from > 0 && (t[std::size_t(from) - 1] == u' ' || t[std::size_t(from) - 1] == u'\t'))
-            --from;
-        if (from > 0 && isWordChar(t[std::size_t(from) - 1])) {
-            while (from > 0 && isWordChar(t[std::size_t(from) - 1]))
-                --from;
-        } else if (from == caret && t[std::size_t(from) - 1] != u'\n') {
-            from = isSurrogatePairAt(t, from - 2) ? from - 2 : from - 1;
-        }
+        kind = scan::CaretDeletion::WordBackward;
         break;
     default:
         return false;
     }
-    if (to <= from)
+    const scan::CharRange r = scan::caretDeletionRange(*buffer_, kind);
+    if (r.to <= r.from)
         return false;
-    buffer_->select(from, to - from);
+    buffer_->select(r.from, r.to - r.from);
     buffer_->setSelText(u"");
     return true;
 }

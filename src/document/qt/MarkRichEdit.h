@@ -154,7 +154,7 @@ private:
     qreal twipsToPixels(int twips) const;
 
     struct FormatHash {
-        std::size_t operator()(const CharFormat& f) const;
+        std::size_t operator()(const CharFormat& f) const { return hashCharFormat(f); }
     };
 
     RichTextBuffer* buffer_ = nullptr;
