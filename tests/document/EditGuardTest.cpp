@@ -1,20 +1,14 @@
 #include "document/EditGuard.h"
 
+#include "BufferTestSupport.h"
+
 #include <gtest/gtest.h>
 
 using namespace tallix;
+using tallix::testing::fmt;
 using namespace tallix::guard;
 
 namespace {
-
-CharFormat fmt(Colour c, StyleSet s = 0, int points = markup::BodySize, int raise = 0) {
-    CharFormat f;
-    f.colour = c;
-    f.style = s;
-    f.sizeHalfPoints = points * 2;
-    f.offsetTwips = raise;
-    return f;
-}
 
 const CharFormat Black = fmt(clBlack);
 const CharFormat Span = fmt(clBlue, fsUnderline);

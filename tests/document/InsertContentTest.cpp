@@ -1,35 +1,17 @@
 // Inserting rich content at the selection (what a paste does to the buffer).
 #include "document/RichTextBuffer.h"
 
+#include "BufferTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 using namespace tallix;
+using tallix::testing::fmt;
+using tallix::testing::RecordingObserver;
 
 namespace {
-
-CharFormat fmt(Colour c, StyleSet s = 0, int points = 12) {
-    CharFormat f;
-    f.colour = c;
-    f.style = s;
-    f.sizeHalfPoints = points * 2;
-    return f;
-}
-
-struct Recorder : BufferObserver {
-    std::vector<std::string> events;
-    void textReplaced(int pos, int removed, int added) override {
-        events.push_back("text " + std::to_string(pos) + " " + std::to_string(removed) + " " +
-                         std::to_string(added));
-    }
-    void formatChanged(int pos, int length) override {
-        events.push_back("format " + std::to_string(pos) + " " + std::to_string(length));
-    }
-    void paragraphFormatChanged(int first, int last) override {
-        events.push_back("para " + std::to_string(first) + " " + std::to_string(last));
-    }
-};
 
 } // namespace
 
@@ -49,7 +31,7 @@ TEST(InsertContentTest, ParagraphsInTheMiddleOfAParagraphKeepTheirFormats) {
     c.appendText(u"C", fmt(clGreen, fsItalic));
     c.paragraphs[0] = ParaFormat{Alignment::Left, 200};
 
-    Recorder r;
+    RecordingObserver r;
     b.addObserver(&r);
     b.insertContent(c);
     b.removeObserver(&r);

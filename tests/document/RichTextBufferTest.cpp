@@ -1,10 +1,13 @@
 #include "document/RichTextBuffer.h"
 
+#include "BufferTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
 
 using namespace tallix;
+using tallix::testing::RecordingObserver;
 
 namespace {
 
@@ -19,20 +22,6 @@ void colourRange(RichTextBuffer& b, int start, int len, Colour c) {
     b.select(start, len);
     b.setSelColour(c);
 }
-
-struct RecordingObserver : BufferObserver {
-    std::vector<std::string> events;
-    void textReplaced(int pos, int removed, int added) override {
-        events.push_back("text " + std::to_string(pos) + " " + std::to_string(removed) + " " +
-                         std::to_string(added));
-    }
-    void formatChanged(int pos, int length) override {
-        events.push_back("format " + std::to_string(pos) + " " + std::to_string(length));
-    }
-    void paragraphFormatChanged(int first, int last) override {
-        events.push_back("para " + std::to_string(first) + " " + std::to_string(last));
-    }
-};
 
 } // namespace
 

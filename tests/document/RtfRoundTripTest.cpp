@@ -3,6 +3,8 @@
 #include "document/RtfReader.h"
 #include "document/RtfWriter.h"
 
+#include "BufferTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -10,19 +12,9 @@
 #include <vector>
 
 using namespace tallix;
+using tallix::testing::format;
 
 namespace {
-
-CharFormat format(Colour colour, StyleSet style = 0, int halfPoints = 24,
-                  std::u16string font = u"Arial", int offset = 0) {
-    CharFormat f;
-    f.colour = colour;
-    f.style = style;
-    f.sizeHalfPoints = halfPoints;
-    f.fontName = std::move(font);
-    f.offsetTwips = offset;
-    return f;
-}
 
 std::string describe(const CharFormat& f) {
     std::string s = "colour=" + std::to_string(f.colour) + " style=" + std::to_string(f.style) +

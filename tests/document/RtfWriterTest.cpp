@@ -1,23 +1,15 @@
 #include "document/RtfWriter.h"
 
+#include "BufferTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 using namespace tallix;
+using tallix::testing::format;
 
 namespace {
-
-CharFormat format(Colour colour, StyleSet style = 0, int halfPoints = 24,
-                  std::u16string font = u"Arial", int offset = 0) {
-    CharFormat f;
-    f.colour = colour;
-    f.style = style;
-    f.sizeHalfPoints = halfPoints;
-    f.fontName = std::move(font);
-    f.offsetTwips = offset;
-    return f;
-}
 
 RichContent oneRun(std::u16string_view text, const CharFormat& f = format(clBlack)) {
     RichContent c;

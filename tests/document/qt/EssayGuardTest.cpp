@@ -20,6 +20,8 @@
 #include <QTest>
 #include <QVBoxLayout>
 
+#include "BufferTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -27,14 +29,7 @@
 namespace tallix {
 namespace {
 
-CharFormat fmt(Colour c, StyleSet s = 0, int points = markup::BodySize, int raise = 0) {
-    CharFormat f;
-    f.colour = c;
-    f.style = s;
-    f.sizeHalfPoints = points * 2;
-    f.offsetTwips = raise;
-    return f;
-}
+using testing::fmt;
 
 const CharFormat Black = fmt(clBlack);
 const CharFormat Span = fmt(clBlue, fsUnderline);
