@@ -2,6 +2,8 @@
 
 #include "platform/ProfileFile.h"
 
+#include "TestFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -17,27 +19,13 @@ namespace {
 
 class AnnotationSetTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::random_device rd;
-        dir_ = fs::temp_directory_path() / ("tallix_buttons_" + std::to_string(rd()) + std::to_string(rd()));
-        fs::create_directories(dir_);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
-    }
-    std::string path(const std::string& name) const { return (dir_ / name).string(); }
+    std::string path(const std::string& name) const { return folder_.file(name); }
     std::string put(const std::string& name, const std::string& bytes) const {
-        std::ofstream(dir_ / name, std::ios::binary) << bytes;
-        return path(name);
+        return folder_.write(name, bytes);
     }
-    std::string get(const std::string& name) const {
-        std::ifstream in(dir_ / name, std::ios::binary);
-        std::ostringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-    fs::path dir_;
+    std::string get(const std::string& name) const { return folder_.read(path(name)); }
+    tallix::testing::TempFolder folder_;
+    const fs::path& dir_ = folder_.path();
     const AnnotationSet defaults_ = AnnotationSet::builtInDefaults();
 };
 

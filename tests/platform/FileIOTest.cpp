@@ -29,20 +29,7 @@ namespace {
 
 class FileIO : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::random_device rd;
-        const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-        dir_ = fs::temp_directory_path() /
-               ("tallix-fileio-" + std::to_string(stamp) + "-" + std::to_string(rd()));
-        fs::create_directories(dir_);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(dir_, ec);
-    }
-
-    std::string path(const std::string& name) const { return (dir_ / name).string(); }
+    std::string path(const std::string& name) const { return folder_.file(name); }
 
     static void put(const std::string& p, const std::string& data) {
         std::ofstream(p, std::ios::binary) << data;
@@ -61,7 +48,8 @@ protected:
         return r;
     }
 
-    fs::path dir_;
+    tallix::testing::TempFolder folder_;
+    const fs::path& dir_ = folder_.path();
 };
 
 

@@ -18,27 +18,11 @@ namespace {
 
 class ProfileFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::random_device rd;
-        dir_ = fs::temp_directory_path() / ("tallix_profile_" + std::to_string(rd()) + std::to_string(rd()));
-        fs::create_directories(dir_);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(dir_, ec);
-    }
-    std::string path(const std::string& name) const { return (dir_ / name).string(); }
-    void put(const std::string& name, const std::string& bytes) const {
-        std::ofstream(dir_ / name, std::ios::binary) << bytes;
-    }
-    std::string get(const std::string& name) const {
-        std::ifstream in(dir_ / name, std::ios::binary);
-        std::ostringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-    fs::path dir_;
+    std::string path(const std::string& name) const { return folder_.file(name); }
+    void put(const std::string& name, const std::string& bytes) const { folder_.write(name, bytes); }
+    std::string get(const std::string& name) const { return folder_.read(path(name)); }
+    tallix::testing::TempFolder folder_;
+    const fs::path& dir_ = folder_.path();
 };
 
 const char kOddFile[] =
