@@ -52,9 +52,13 @@ int importToMarkedFile(const std::string& essay, const std::string& marked, std:
 }
 
 std::optional<int> run(const std::vector<std::string>& args, std::ostream& out,
-                       std::ostream& err) {
+                       std::ostream& err, const SettingsSource* settings) {
     if (args.empty())
         return std::nullopt;
+    const DefaultSettings nothingStored;
+    if (!settings)
+        settings = &nothingStored;
+    (void)settings;
     const std::string& first = args[0];
     if (first == "--help" || first == "-h") {
         if (args.size() != 1) {

@@ -2,6 +2,8 @@
 // The options of the command line that never open a window: batch import of
 // essays into marked files, help and version. They run before any window exists,
 // so they work without a display.
+#include "platform/SettingsSource.h"
+
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -15,9 +17,10 @@ inline constexpr char VersionLine[] = "Version 1.3: July 1998";
 // Handles the options in args (the arguments after the program name). Returns the
 // exit status when the command line was fully handled here (an option, or a usage
 // error), or nullopt when the program should start as usual (no arguments, or one
-// argument that is not an option: a marked file to open).
+// argument that is not an option: a marked file to open). Options not given on the
+// command line come from settings (nothing stored when it is null).
 std::optional<int> run(const std::vector<std::string>& args, std::ostream& out,
-                       std::ostream& err);
+                       std::ostream& err, const SettingsSource* settings = nullptr);
 
 // Imports an essay (RTF or text, chosen by its content) and saves it as a marked
 // file. Returns 0, or 1 after writing the failure to err.

@@ -10,6 +10,7 @@
 #include "app/TfrmTallix32.h"
 #include "platform/qt/Resources.h"
 #include "platform/qt/SettingsStore.h"
+#include "platform/qt/StoredSettings.h"
 
 #include <QApplication>
 #endif
@@ -42,12 +43,26 @@ int printFile(const std::string& path) {
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
-    if (std::optional<int> status = tallix::cli::run(args, std::cout, std::cerr))
-        return *status;
 #ifdef TALLIX_HAVE_QT
+    if (!args.empty()) {
+        // The command-line options read the settings the windows would start from,
+        // and need no display.
+        QCoreApplication core(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("Tallix32"));
+        tallix::SettingsStore store;
+        tallix::StoredSettings settings(store);
+        if (std::optional<int> status = tallix::cli::run(args, std::cout, std::cerr, &settings))
+            return *status;
+    }
+    // No display name: window titles are the program's own captions, with nothing
+    // added by the platform.
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tallix32"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Tallix32"));
+#else
+    if (std::optional<int> status = tallix::cli::run(args, std::cout, std::cerr))
+        return *status;
+#endif
+#ifdef TALLIX_HAVE_QT
     tallix::initResources();
     tallix::SettingsStore settings;
     const QString open = args.empty() ? QString() : QString::fromLocal8Bit(argv[1]);

@@ -1,0 +1,73 @@
+#include "platform/SettingsSource.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace tallix {
+
+namespace {
+
+bool parseDecimal(std::string_view s, int& out) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
+    bool negative = false;
+    if (!s.empty() && (s.front() == '-' || s.front() == '+')) {
+        negative = s.front() == '-';
+        s.remove_prefix(1);
+    }
+    if (s.empty())
+        return false;
+    long long v = 0;
+    for (char c : s) {
+        if (c < '0' || c > '9')
+            return false;
+        v = v * 10 + (c - '0');
+        if (v > 2147483648LL)
+            return false;
+    }
+    if (negative)
+        v = -v;
+    if (v > 2147483647LL)
+        return false;
+    out = int(v);
+    return true;
+}
+
+} // namespace
+
+int SettingsSource::readInteger(std::string_view section, std::string_view name,
+                                int defaultValue) const {
+    int v = defaultValue;
+    return parseDecimal(readString(section, name, std::to_string(defaultValue)), v)
+               ? v
+               : defaultValue;
+}
+
+bool SettingsSource::readBool(std::string_view section, std::string_view name,
+                              bool defaultValue) const {
+    return readInteger(section, name, defaultValue ? 1 : 0) != 0;
+}
+
+std::string DefaultSettings::programFolder() const {
+    namespace fs = std::filesystem;
+    std::string folder;
+    if (const char* home = std::getenv("TALLIX32_HOME"); home && *home) {
+        folder = home;
+    } else {
+        std::error_code ec;
+#ifdef __linux__
+        fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+        if (!ec && exe.has_parent_path())
+            folder = exe.parent_path().string();
+#endif
+        if (folder.empty())
+            folder = fs::current_path(ec).string();
+    }
+    if (!folder.empty() && folder.back() != '/' && folder.back() != '\\')
+        folder.push_back('/');
+    return folder;
+}
+
+} // namespace tallix
