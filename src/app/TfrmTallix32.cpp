@@ -212,9 +212,13 @@ void TfrmTallix32::FormCreate() {
     mmoNotes->setFont(feedback);
     showRecentFiles();
 
-    // The client area takes the stored size; the window is centred on the screen.
-    client->setMinimumSize(0, 0);
-    resize(std::max(width, 200), std::max(height, 150) + menuBar()->sizeHint().height());
+    // The client area takes the stored size, never less than the size at which the
+    // toolbar, every annotation button and the grade box stay in view; the window
+    // is centred on the screen.
+    const QSize least = minimumClientSize();
+    client->setMinimumSize(least);
+    resize(std::max(width, least.width()),
+           std::max(height, least.height()) + menuBar()->sizeHint().height());
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect avail = screen->availableGeometry();
         move(avail.x() + (avail.width() - frameGeometry().width()) / 2,
@@ -676,6 +680,19 @@ void TfrmTallix32::buildMenus() {
 void TfrmTallix32::resizeEvent(QResizeEvent* e) {
     QMainWindow::resizeEvent(e);
     FormResize();
+}
+
+QSize TfrmTallix32::minimumClientSize() const {
+    int toolbarRight = 0;
+    for (const QWidget* b : pnlToolbar->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        toolbarRight = std::max(toolbarRight, b->geometry().right() + 1);
+    int buttonsBottom = editGrade->geometry().bottom() + 1;
+    for (const QPushButton* b : btnErr)
+        buttonsBottom = std::max(buttonsBottom, b->geometry().bottom() + 1);
+    // Beside the button panel the essay keeps a usable width.
+    constexpr int LeastEssayWidth = 160;
+    return {std::max(toolbarRight + 4, LeastEssayWidth + 4 + ButtonPanelWidth),
+            ToolbarHeight + buttonsBottom + 4 + StatusHeight};
 }
 
 void TfrmTallix32::FormResize() {

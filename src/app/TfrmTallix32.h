@@ -93,6 +93,9 @@ public:
 
     // Lays the controls out for the current size (FormResize).
     void FormResize();
+    // The least client size at which the toolbar, the annotation buttons and the
+    // grade box are all in view.
+    QSize minimumClientSize() const;
     // Shows the document state: caption, notes area, grade, recent files.
     void refreshFromDocument();
 
