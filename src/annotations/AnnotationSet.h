@@ -137,9 +137,7 @@ inline constexpr char DefaultButtonFileName[] = "default.btn";
 
 // The default button file: programFolder followed by "default.btn".
 std::string defaultButtonFilePath(std::string_view programFolder);
-// The same in the folder the program runs from: $TALLIX32_HOME when it is set,
-// else the folder of the running program's file (the current folder when that
-// cannot be found).
+// The same in the user's program folder (see platform/ProgramFolder.h).
 std::string defaultButtonFilePath();
 
 // The status bar text for a button file: "Button File: " and the file name part of

@@ -240,7 +240,9 @@ void TfrmTallix32::FormCreate() {
     applyColourTints();
 
     buttons_.assignDefaultButtons();
-    readButtonFile(buttons_, buttonFilePath_);
+    // Until the teacher saves a set of their own, the one installed with the
+    // program serves.
+    readButtonFile(buttons_, readableFile(qpath(buttonFilePath_)).toStdString());
     buttons_.addListener([this](const AnnotationSet&) { showButtonSet(); });
     showButtonSet();
 
