@@ -476,6 +476,14 @@ void TfrmAnnButtons::longDescChanged() {
     syncing_ = false;
 }
 
+void TfrmAnnButtons::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_F1 && e->modifiers() == Qt::NoModifier) {
+        showHelpContext(this, ButtonEditorHelpContext);
+        return;
+    }
+    QDialog::keyPressEvent(e);
+}
+
 bool TfrmAnnButtons::eventFilter(QObject* watched, QEvent* e) {
     if (watched == mmoLongDesc && e->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(e)->key();

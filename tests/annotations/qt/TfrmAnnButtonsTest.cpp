@@ -3,6 +3,7 @@
 #include "annotations/TfrmAnnButtons.h"
 
 #include "app/TfrmTallix32.h"
+#include "platform/qt/HelpViewer.h"
 #include "platform/qt/MessageBoxes.h"
 #include "platform/qt/Resources.h"
 #include "platform/qt/SettingsStore.h"
@@ -221,6 +222,12 @@ TEST_F(ButtonEditorTest, TypingThenInsertDiscardsTheTyping) {
 
 TEST_F(ButtonEditorTest, FieldsCommitOnSelectingAndTakeTheGroupsColour) {
     open();
+    editor->spdHelp->click();
+    ASSERT_TRUE(HelpViewer::instance());
+    EXPECT_EQ(HelpViewer::instance()->currentPage(), "annotation-buttons.html");
+    HelpViewer::instance()->hide();
+    editor->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(editor));
     EXPECT_EQ(editor->editShortDesc->palette().color(QPalette::Text), QColor(255, 0, 0));
     editor->btnGood[2]->click(); // entry 31, empty in the default set
     EXPECT_EQ(editor->editShortDesc->palette().color(QPalette::Text), QColor(0, 128, 128));
@@ -399,6 +406,26 @@ TEST_F(ButtonEditorTest, OpenReadsAFileIntoTheEditorOnly) {
     EXPECT_FALSE(editor->isVisible());
     EXPECT_EQ(main->btnErr[0]->text(), QStringLiteral("Agr"));
     EXPECT_EQ(main->buttonFilePath(), other); // the file opened stays the one in use
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ButtonEditorTest, SetAsDefaultSaysSoWhenTheSettingsCannotBeWritten) {
+    settings.writeString(QStringLiteral("FilePaths"), QStringLiteral("LastFile1"), QString());
+    ASSERT_TRUE(settings.flush());
+    std::filesystem::permissions(home.file("settings.ini"), std::filesystem::perms::owner_read |
+                                                                std::filesystem::perms::group_read |
+                                                                std::filesystem::perms::others_read);
+    tallix::testing::AsUnprivileged unprivileged;
+    if (!unprivileged.effective())
+        GTEST_SKIP() << "runs as a user who may write anything";
+    open();
+    editor->mnuSetAsDefault->trigger();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].kind, MessageKind::ErrorReport);
+    EXPECT_TRUE(shown[0].text.startsWith(QStringLiteral("Unable to write to ")));
 }
 
 } // namespace
