@@ -89,6 +89,19 @@ std::string annotationButtonName(int n) {
     return {};
 }
 
+ButtonCell annotationButtonCell(int n) {
+    static constexpr int lefts[] = {8, 44, 80, 116};
+    ButtonCell cell;
+    if (isErrorEntry(n)) {
+        cell.left = lefts[(n - FirstErrorEntry) % 4];
+        cell.top = 8 + 32 * ((n - FirstErrorEntry) / 4);
+    } else if (isPraiseEntry(n)) {
+        cell.left = lefts[(n - FirstPraiseEntry) % 4];
+        cell.top = 248;
+    }
+    return cell;
+}
+
 AnnotationSet::AnnotationSet(const AnnotationSet& other)
     : title_(other.title_), entries_(other.entries_) {}
 

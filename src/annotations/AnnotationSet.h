@@ -46,6 +46,17 @@ constexpr Colour annotationLabelColour(int n) {
 // empty for a number outside 1 to 32.
 std::string annotationButtonName(int n);
 
+// Where entry n's button sits on its panel, in pixels: the error buttons in 7 rows
+// of 4 in entry order, the praise buttons in one row below them. The marking
+// window and the button editor lay their buttons out alike.
+struct ButtonCell {
+    int left = 0;
+    int top = 0;
+    int width = 37;
+    int height = 33;
+};
+ButtonCell annotationButtonCell(int n);
+
 struct AnnotationEntry {
     std::u16string caption;   // text on the button
     std::u16string shortText; // the label put into the essay

@@ -410,7 +410,6 @@ void TfrmTallix32::buildButtonPanel() {
     QFont f(QStringLiteral("Arial"));
     f.setBold(true);
     f.setPixelSize(13);
-    const int lefts[] = {8, 44, 80, 116};
     for (int n = 1; n <= AnnotationEntryCount; ++n) {
         auto* b = new QPushButton(pnlButtons);
         b->setObjectName(QString::fromStdString(annotationButtonName(n)));
@@ -418,9 +417,8 @@ void TfrmTallix32::buildButtonPanel() {
         b->setFont(f);
         b->setFocusPolicy(Qt::NoFocus);
         b->setStyleSheet(QStringLiteral("QPushButton { color: black; padding: 0px; }"));
-        const int i = n <= ErrorEntryCount ? n - 1 : n - 29;
-        const int top = n <= ErrorEntryCount ? 8 + 32 * (i / 4) : 248;
-        b->setGeometry(lefts[i % 4], top, 37, 33);
+        const ButtonCell cell = annotationButtonCell(n);
+        b->setGeometry(cell.left, cell.top, cell.width, cell.height);
         if (n <= ErrorEntryCount)
             btnErr[std::size_t(n - 1)] = b;
         else
@@ -584,7 +582,7 @@ void TfrmTallix32::buildMenus() {
 
     QMenu* options = menu(nullptr, QStringLiteral("&Options"), "mnuOptions", 28000);
     item(options, mnuAnnotationButtons, QStringLiteral("Annotation &Buttons"),
-         "mnuAnnotationButtons", {}, nullptr);
+         "mnuAnnotationButtons", {}, [this] { mnuButtonsClick(); });
     item(options, mnuOutputTitles, QStringLiteral("&Output Titles and Prompts"), "mnuOutputTitles",
          {}, [this] { mnuOutputTitlesClick(); });
     item(options, mnuOutputColours, QStringLiteral("Output &Colours"), "mnuOutputColours", {},
