@@ -27,6 +27,11 @@ namespace tallix {
 
 class EssayGuard;
 class FindDialog;
+class TfrmDatabase;
+class TfrmUsefulText;
+namespace library {
+class LinkList;
+}
 class MarkRichEdit;
 class SettingsStore;
 using MarkRichEditView = MarkRichEdit;
@@ -145,6 +150,21 @@ public:
             *popmnuDelete = nullptr, *popmnuDeleteAnnotation = nullptr, *popmnuFind = nullptr,
             *popmnuFindAgain = nullptr, *popmnuGoToLine = nullptr, *popUndo = nullptr;
     FindDialog* FindDialog1 = nullptr;
+
+    // --- useful links and useful text (TfrmTallix32Library.cpp) -----------------------
+    // Makes the two library windows, which read their files; start-up calls it once,
+    // and a window asked for before that is made then.
+    void createLibraryWindows();
+    void mnuUsefulLinksClick();
+    void mnuUsefulTextClick();
+    TfrmDatabase& database();
+    TfrmUsefulText& usefulText();
+    // The useful links as they stand in memory (saved or not), from which the
+    // exports expand link references.
+    const library::LinkList& usefulLinks();
+    TfrmDatabase* frmDatabase = nullptr;
+    TfrmUsefulText* frmUsefulText = nullptr;
+    QAction* popUsefulLinks = nullptr;
 
 protected:
     void showEvent(QShowEvent* e) override;
