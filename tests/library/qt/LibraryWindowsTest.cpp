@@ -538,3 +538,21 @@ TEST_F(LibraryWindowTest, TheMarkingWindowOpensBothWindows) {
               u"<A HREF=\"http://u.example/\">unsaved</A>");
     main->document().documentChanged = false;
 }
+
+TEST_F(LibraryWindowTest, EscapeAsksLikeClose) {
+    home.write("reflinks.mdb", "");
+    home.write("reftext.mdb", "");
+    start();
+    TfrmUsefulText& w = texts();
+    w.show();
+    w.btnNew->click();
+    answers = {Button::Cancel};
+    QTest::keyClick(w.lbTitles, Qt::Key_Escape);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(shown.back().text, QStringLiteral("Do you want to save the changes?"));
+    EXPECT_EQ(shown.back().helpContext, 33500);
+    answers = {Button::Yes};
+    QTest::keyClick(w.lbTitles, Qt::Key_Escape);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(TempFolder::read(textFile()), "New text\r\n\r\n");
+}
