@@ -599,9 +599,9 @@ void TfrmTallix32::buildMenus() {
     item(tools, mnuErrorStats, QStringLiteral("View &Error Statistics"), "mnuErrorStats",
          QKeySequence(QStringLiteral("Ctrl+E")), nullptr);
     item(tools, mnuUsefulLinks, QStringLiteral("&Useful Links"), "mnuUsefulLinks",
-         QKeySequence(QStringLiteral("Ctrl+U")), nullptr);
+         QKeySequence(QStringLiteral("Ctrl+U")), [this] { mnuUsefulLinksClick(); });
     item(tools, mnuUsefulText, QStringLiteral("Useful &Text"), "mnuUsefulText",
-         QKeySequence(QStringLiteral("Ctrl+T")), nullptr);
+         QKeySequence(QStringLiteral("Ctrl+T")), [this] { mnuUsefulTextClick(); });
     tools->addSeparator();
     item(tools, mnuStripReturns, QStringLiteral("&Strip Returns from E-mail"), "mnuStripReturns", {},
          nullptr);
@@ -660,7 +660,9 @@ void TfrmTallix32::buildMenus() {
     connect(popUndo, &QAction::triggered, this, [this] { spdUndoClick(); });
     NotesPopUp->addAction(QStringLiteral("Count Words"))->setEnabled(false);
     NotesPopUp->addAction(QStringLiteral("View Error Statistics"))->setEnabled(false);
-    NotesPopUp->addAction(QStringLiteral("Useful Links"))->setEnabled(false);
+    popUsefulLinks = NotesPopUp->addAction(QStringLiteral("Useful Links"));
+    popUsefulLinks->setObjectName(QStringLiteral("popUsefulLinks"));
+    connect(popUsefulLinks, &QAction::triggered, this, [this] { mnuUsefulLinksClick(); });
 }
 
 // ====================================================================== layout

@@ -27,6 +27,11 @@ namespace tallix {
 
 class EssayGuard;
 class FindDialog;
+class TfrmDatabase;
+class TfrmUsefulText;
+namespace library {
+class LinkList;
+}
 class MarkRichEdit;
 class SettingsStore;
 class TfrmConfig;
@@ -162,6 +167,20 @@ public:
             *popmnuFindAgain = nullptr, *popmnuGoToLine = nullptr, *popUndo = nullptr;
     FindDialog* FindDialog1 = nullptr;
 
+    // --- useful links and useful text (TfrmTallix32Library.cpp) -----------------------
+    // Makes the two library windows, which read their files; start-up calls it once,
+    // and a window asked for before that is made then.
+    void createLibraryWindows();
+    void mnuUsefulLinksClick();
+    void mnuUsefulTextClick();
+    TfrmDatabase& database();
+    TfrmUsefulText& usefulText();
+    // The useful links as they stand in memory (saved or not), from which the
+    // exports expand link references.
+    const library::LinkList& usefulLinks();
+    TfrmDatabase* frmDatabase = nullptr;
+    TfrmUsefulText* frmUsefulText = nullptr;
+    QAction* popUsefulLinks = nullptr;
     // --- output titles and colours (TfrmTallix32Output.cpp) -------------------------
     // The titles file in use, its titles and the colour roles: what every export
     // reads at the moment it runs.
