@@ -974,12 +974,14 @@ void Reader::updateFormat() {
     static const std::u16string defaultFontName = CharFormat{}.fontName;
     const Font* font = fontOf(s.fontNumber);
     f.fontName = (font && !font->name.empty()) ? font->name : defaultFontName;
+    // A third of the size, in whole half-points as RTF keeps offsets, so that
+    // writing the offset and reading it back gives the same.
     switch (s.script) {
     case Script::Super:
-        f.offsetTwips = s.sizeHalfPoints * 10 / 3;
+        f.offsetTwips = s.sizeHalfPoints / 3 * 10;
         break;
     case Script::Sub:
-        f.offsetTwips = -(s.sizeHalfPoints * 10 / 3);
+        f.offsetTwips = -(s.sizeHalfPoints / 3 * 10);
         break;
     case Script::None:
         f.offsetTwips = s.upTwips;
