@@ -539,7 +539,10 @@ LoadResult RichTextBuffer::loadFromBytes(std::string_view bytes) {
         if (!r.ok)
             return LoadResult{false, r.error};
     } else {
-        c.text = text::normaliseLineBreaks(text::decodeTextFile(bytes));
+        std::optional<std::u16string> text = text::decodeEssayText(bytes);
+        if (!text)
+            return LoadResult{false, "The data is neither RTF nor text."};
+        c.text = std::move(*text);
         if (!c.text.empty())
             c.runs.push_back(FormatRun{int(c.text.size()), default_});
     }
