@@ -527,29 +527,39 @@ int RichTextBuffer::findText(std::u16string_view what, int start, int len,
         return -1;
     const std::u16string pattern = opts.matchCase ? std::u16string(what) : foldedCopy(what);
     const char16_t first = pattern[0];
-    auto fold = [&opts](char16_t c) { return opts.matchCase ? c : foldCase(c); };
-    auto matchesAt = [&](int i) {
-        for (int k = 1; k < n; ++k)
-            if (fold(text_[i + k]) != pattern[std::size_t(k)])
-                return false;
-        if (opts.wholeWord) {
-            const bool before = i > 0 && isWordChar(text_[i - 1]);
-            const bool after = i + n < length() && isWordChar(text_[i + n]);
-            if (before || after)
-                return false;
+    // One loop per case rule, so that the scan for the first character does not
+    // test the options at every position.
+    auto search = [&](auto fold) {
+        auto matchesAt = [&](int i) {
+            for (int k = 1; k < n; ++k)
+                if (fold(text_[i + k]) != pattern[std::size_t(k)])
+                    return false;
+            if (opts.wholeWord) {
+                const bool before = i > 0 && isWordChar(text_[i - 1]);
+                const bool after = i + n < length() && isWordChar(text_[i + n]);
+                if (before || after)
+                    return false;
+            }
+            return true;
+        };
+        // The candidate starts [start, end - n], read piece by piece around the gap.
+        int base = start;
+        for (std::span<const char16_t> piece : text_.segments(start, end - n + 1 - start)) {
+            const char16_t* p = piece.data();
+            const int count = int(piece.size());
+            for (int j = 0; j < count; ++j) {
+                while (j < count && fold(p[j]) != first)
+                    ++j;
+                if (j < count && matchesAt(base + j))
+                    return base + j;
+            }
+            base += count;
         }
-        return true;
+        return -1;
     };
-    // The candidate starts [start, end - n], read piece by piece around the gap.
-    int i = start;
-    for (std::span<const char16_t> piece : text_.segments(start, end - n + 1 - start)) {
-        for (char16_t c : piece) {
-            if (fold(c) == first && matchesAt(i))
-                return i;
-            ++i;
-        }
-    }
-    return -1;
+    if (opts.matchCase)
+        return search([](char16_t c) { return c; });
+    return search([](char16_t c) { return foldCase(c); });
 }
 
 int RichTextBuffer::lineOfPosition(int pos) const {
