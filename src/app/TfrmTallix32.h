@@ -6,6 +6,7 @@
 #include "document/DocumentCommands.h"
 #include "document/MarkedDocument.h"
 #include "export/OutputColours.h"
+#include "stats/ErrorCounting.h"
 
 #include <QMainWindow>
 
@@ -29,6 +30,8 @@ class EssayGuard;
 class FindDialog;
 class MarkRichEdit;
 class SettingsStore;
+class TfrmErrors;
+class TfrmMultiStats;
 using MarkRichEditView = MarkRichEdit;
 
 // The file dialogs of the document commands.
@@ -136,7 +139,7 @@ public:
     std::array<QAction*, 10> mnuBook{};
     QAction *mnuAnnotationButtons = nullptr, *mnuOutputTitles = nullptr,
             *mnuOutputColours = nullptr, *mnuFeedFont = nullptr, *mnuBodyFont = nullptr;
-    QAction *mnuCountWords = nullptr, *mnuErrorStats = nullptr, *mnuUsefulLinks = nullptr,
+    QAction *mnuCountWords = nullptr, *mnuViewErrorStats = nullptr, *mnuUsefulLinks = nullptr,
             *mnuUsefulText = nullptr, *mnuStripReturns = nullptr, *mnuMacQuotes = nullptr,
             *mnuMacAll = nullptr, *mnuMultiStats = nullptr, *mnuCharacterMap = nullptr;
     QAction *mnuHelpContents = nullptr, *mnuSearch = nullptr, *mnuTutorial = nullptr,
@@ -145,6 +148,17 @@ public:
             *popmnuDelete = nullptr, *popmnuDeleteAnnotation = nullptr, *popmnuFind = nullptr,
             *popmnuFindAgain = nullptr, *popmnuGoToLine = nullptr, *popUndo = nullptr;
     FindDialog* FindDialog1 = nullptr;
+
+    // --- statistics: error counts, multiple-file statistics, word count ---------------
+    // Counts the error labels of the document into the statistics window's grid and
+    // returns the table (ErrorStatisticsTable).
+    stats::ErrorStatisticsTable CountErrors();
+    void mnuViewErrorStatsClick();
+    void mnuMultiStatsClick();
+    void mnuCountWordsClick();
+    TfrmErrors* frmErrors = nullptr;
+    TfrmMultiStats* frmMultiStats = nullptr;
+    QAction *popCountWords = nullptr, *popViewErrorStats = nullptr;
 
 protected:
     void showEvent(QShowEvent* e) override;
@@ -180,6 +194,7 @@ private:
     void importEssay(ImportKind kind);
     void showOutcome(const std::optional<Message>& m);
     void focusEssay();
+    void createStatisticsWindows();
 
     SettingsStore& settings_;
     MarkedDocument doc_;
