@@ -6,6 +6,7 @@
 #include "document/DocumentCommands.h"
 #include "document/MarkedDocument.h"
 #include "export/OutputTitles.h"
+#include "stats/ErrorCounting.h"
 
 #include <QMainWindow>
 
@@ -36,6 +37,8 @@ class MarkRichEdit;
 class SettingsStore;
 class TfrmConfig;
 class TfrmOutputColours;
+class TfrmErrors;
+class TfrmMultiStats;
 using MarkRichEditView = MarkRichEdit;
 
 // The file dialogs of the document commands.
@@ -157,7 +160,7 @@ public:
     std::array<QAction*, 10> mnuBook{};
     QAction *mnuAnnotationButtons = nullptr, *mnuOutputTitles = nullptr,
             *mnuOutputColours = nullptr, *mnuFeedFont = nullptr, *mnuBodyFont = nullptr;
-    QAction *mnuCountWords = nullptr, *mnuErrorStats = nullptr, *mnuUsefulLinks = nullptr,
+    QAction *mnuCountWords = nullptr, *mnuViewErrorStats = nullptr, *mnuUsefulLinks = nullptr,
             *mnuUsefulText = nullptr, *mnuStripReturns = nullptr, *mnuMacQuotes = nullptr,
             *mnuMacAll = nullptr, *mnuMultiStats = nullptr, *mnuCharacterMap = nullptr;
     QAction *mnuHelpContents = nullptr, *mnuSearch = nullptr, *mnuTutorial = nullptr,
@@ -167,6 +170,16 @@ public:
             *popmnuFindAgain = nullptr, *popmnuGoToLine = nullptr, *popUndo = nullptr;
     FindDialog* FindDialog1 = nullptr;
 
+    // --- statistics: error counts, multiple-file statistics, word count ---------------
+    // Counts the error labels of the document into the statistics window's grid and
+    // returns the table (ErrorStatisticsTable).
+    stats::ErrorStatisticsTable CountErrors();
+    void mnuViewErrorStatsClick();
+    void mnuMultiStatsClick();
+    void mnuCountWordsClick();
+    TfrmErrors* frmErrors = nullptr;
+    TfrmMultiStats* frmMultiStats = nullptr;
+    QAction *popCountWords = nullptr, *popViewErrorStats = nullptr;
     // --- useful links and useful text (TfrmTallix32Library.cpp) -----------------------
     // Makes the two library windows, which read their files; start-up calls it once,
     // and a window asked for before that is made then.
@@ -239,6 +252,7 @@ private:
     void importEssay(ImportKind kind);
     void showOutcome(const std::optional<Message>& m);
     void focusEssay();
+    void createStatisticsWindows();
 
     SettingsStore& settings_;
     MarkedDocument doc_;
