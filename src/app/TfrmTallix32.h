@@ -91,6 +91,11 @@ public:
     void mnuCharacterMapClick();
     void mnuAboutClick();
 
+    // --- text clean-up (TfrmTallix32Tools.cpp) --------------------------------------
+    void mnuStripReturnsClick();
+    void mnuDeMacifyClick();
+    void mnuConvertAllMacClick();
+
     // Lays the controls out for the current size (FormResize).
     void FormResize();
     // Shows the document state: caption, notes area, grade, recent files.
@@ -137,8 +142,8 @@ public:
     QAction *mnuAnnotationButtons = nullptr, *mnuOutputTitles = nullptr,
             *mnuOutputColours = nullptr, *mnuFeedFont = nullptr, *mnuBodyFont = nullptr;
     QAction *mnuCountWords = nullptr, *mnuErrorStats = nullptr, *mnuUsefulLinks = nullptr,
-            *mnuUsefulText = nullptr, *mnuStripReturns = nullptr, *mnuMacQuotes = nullptr,
-            *mnuMacAll = nullptr, *mnuMultiStats = nullptr, *mnuCharacterMap = nullptr;
+            *mnuUsefulText = nullptr, *mnuStripReturns = nullptr, *mnuDeMacify = nullptr,
+            *mnuConvertAllMac = nullptr, *mnuMultiStats = nullptr, *mnuCharacterMap = nullptr;
     QAction *mnuHelpContents = nullptr, *mnuSearch = nullptr, *mnuTutorial = nullptr,
             *mnuAbout = nullptr;
     QAction *popmnuCut = nullptr, *popmnuCopy = nullptr, *popmnuPaste = nullptr,
@@ -180,6 +185,14 @@ private:
     void importEssay(ImportKind kind);
     void showOutcome(const std::optional<Message>& m);
     void focusEssay();
+
+    // --- text clean-up (TfrmTallix32Tools.cpp) --------------------------------------
+    // Lets the window repaint during a long clean-up.
+    std::function<void(int, int)> cleanupProgress();
+    // Puts the essay back as it was before a clean-up: its RTF, the selection, the
+    // line at the top of the view and whether the document had unsaved changes.
+    void restoreEssay(const std::string& rtf, bool changed, int selStart, int selLength,
+                      int topLine);
 
     SettingsStore& settings_;
     MarkedDocument doc_;
