@@ -14,10 +14,12 @@ namespace tallix {
 void TfrmTallix32::createStatisticsWindows() {
     frmErrors = new TfrmErrors(this);
     frmErrors->recount = [this] { CountErrors(); };
-    frmErrors->errorColour = [this] { return colours_.colour(ColourRole::Error); };
-    frmMultiStats = new TfrmMultiStats(this);
+    frmErrors->errorColour = [this] { return output_.colours.colour(ColourRole::Error); };
+    // The grid's heading is the title in use when the window is made.
+    frmMultiStats = new TfrmMultiStats(
+        this, QString::fromStdU16String(output_.titles.errorTypeTitle));
     frmMultiStats->buttonSet = [this]() -> const AnnotationSet& { return buttons_; };
-    frmMultiStats->errorColour = [this] { return colours_.colour(ColourRole::Error); };
+    frmMultiStats->errorColour = [this] { return output_.colours.colour(ColourRole::Error); };
 }
 
 stats::ErrorStatisticsTable TfrmTallix32::CountErrors() {

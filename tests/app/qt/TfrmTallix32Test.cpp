@@ -101,7 +101,6 @@ TEST_F(MainWindowTest, AFirstStartUsesTheDefaults) {
     EXPECT_TRUE(w->spdAlignLeft->isChecked());
     // Commands whose windows come later are there and disabled, never inert.
     EXPECT_FALSE(w->mnuExportWeb->isEnabled());
-    EXPECT_FALSE(w->mnuUsefulLinks->isEnabled());
     w->document().documentChanged = false;
     w->close();
 }
