@@ -236,6 +236,7 @@ void TfrmTallix32::FormCreate() {
     showButtonSet();
 
     createStatisticsWindows();
+    createRecovery();
     refreshFromDocument();
     FormResize();
 }
@@ -742,10 +743,14 @@ void TfrmTallix32::FormShow() {
     move(left, top);
     if (settings_.readInteger(QStringLiteral("MainForm"), QStringLiteral("State"), 0) == 1)
         setWindowState(windowState() | Qt::WindowMaximized);
+    // Work a crashed program left comes first; once it is restored, the file of the
+    // command line is not opened over it.
+    const bool restored = offerRecovery();
     if (!openAtShow_.isEmpty()) {
         const QString path = openAtShow_;
         openAtShow_.clear();
-        LoadTlxFile(path);
+        if (!restored)
+            LoadTlxFile(path);
     }
 }
 
@@ -762,6 +767,7 @@ void TfrmTallix32::closeEvent(QCloseEvent* e) {
 }
 
 void TfrmTallix32::FormClose() {
+    discardRecovery();
     const QString form = QStringLiteral("MainForm");
     if (isMaximized()) {
         settings_.writeInteger(form, QStringLiteral("State"), 1);
@@ -796,6 +802,8 @@ void TfrmTallix32::refreshFromDocument() {
     showRecentFiles();
     refreshBookmarkMenu();
     updateCaretStatus();
+    if (!doc_.documentChanged)
+        keepRecoveryInStep(); // saved, opened or new: the recovery file goes
 }
 
 void TfrmTallix32::showNotesArea() {
@@ -1015,6 +1023,7 @@ void TfrmTallix32::annotationButtonClick(int tag) {
                                    annotationLabelColour(tag)))
         showMessageWithHelp(m->message, m->helpButton);
     MarkRichEdit->setFocus();
+    keepRecoveryInStep();
 }
 
 void TfrmTallix32::spdDeleteAnnotationClick() {
@@ -1022,6 +1031,7 @@ void TfrmTallix32::spdDeleteAnnotationClick() {
     if (r.message)
         showMessageWithHelp(r.message->message, r.message->helpButton);
     MarkRichEdit->setFocus();
+    keepRecoveryInStep();
 }
 
 void TfrmTallix32::spdAddCommentClick() {
@@ -1032,6 +1042,7 @@ void TfrmTallix32::spdAddCommentClick() {
     }
     refreshFromDocument();
     mmoNotes->setFocus();
+    keepRecoveryInStep();
 }
 
 void TfrmTallix32::spdDeleteCommentClick() {
@@ -1046,6 +1057,7 @@ void TfrmTallix32::spdDeleteCommentClick() {
     if (auto m = comments::deleteComment(doc_, typed))
         reportError(this, qs(m->text));
     refreshFromDocument();
+    keepRecoveryInStep();
 }
 
 void TfrmTallix32::spdCommentClick() {

@@ -22,6 +22,7 @@ class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QSpinBox;
+class QTimer;
 class QToolButton;
 
 namespace tallix {
@@ -222,6 +223,26 @@ private:
     void tintNotesArea();
     OutputSettings output_;
     // --- end of output titles and colours --------------------------------------------
+
+public:
+    // --- crash recovery (TfrmTallix32Recovery.cpp) ------------------------------------
+    // How often unsaved work is written to the recovery file.
+    static constexpr int RecoveryInterval = 60 * 1000;
+    // Writes the recovery file when the document has unsaved changes, removes it
+    // when it has none.
+    void keepRecoveryInStep();
+    // Offers back the work of programs that ended without saving it ("Restore",
+    // "Discard", "Later"). True when work was restored into the document.
+    bool offerRecovery();
+    const std::string& recoveryFile() const { return recoveryFile_; }
+
+private:
+    void createRecovery();
+    void discardRecovery();
+    QTimer* recoveryTimer_ = nullptr;
+    std::string recoveryFile_;
+    bool recoveryWritten_ = false;
+    // --- end of crash recovery ----------------------------------------------------------
 
 protected:
     void showEvent(QShowEvent* e) override;

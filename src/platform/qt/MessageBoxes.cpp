@@ -108,9 +108,13 @@ public:
         Buttons shown = request.buttons;
         if (!(shown & (Button::Ok | Button::Cancel | Button::Yes | Button::No)))
             shown |= Button::Ok; // a box must have a way out
-        for (const auto& [b, text] : order) {
+        for (const auto& [b, standard] : order) {
             if (!shown.testFlag(b))
                 continue;
+            QString text = standard;
+            const int own = b == Button::Yes ? 0 : b == Button::No ? 1 : b == Button::Cancel ? 2 : -1;
+            if (own >= 0 && own < request.captions.size() && !request.captions[own].isEmpty())
+                text = request.captions[own];
             auto* pb = new QPushButton(text, this);
             pb->setObjectName(QStringLiteral("btn") + objectSuffix(b));
             pb->setAutoDefault(false);
@@ -201,6 +205,21 @@ Button showMessage(QWidget* parent, const QString& text, MessageType type, Butto
     r.type = type;
     r.buttons = buttons;
     r.helpContext = helpContext;
+    return runMessage(parent, r, true);
+}
+
+Button askWithCaptions(QWidget* parent, const QString& text, MessageType type,
+                       const QStringList& yesNoCancelCaptions, int helpContext) {
+    MessageRequest r;
+    r.kind = MessageKind::Message;
+    r.title = titleFor(type);
+    r.text = text;
+    r.type = type;
+    r.buttons = buttons::YesNoCancel;
+    if (helpContext != 0)
+        r.buttons |= Button::Help;
+    r.helpContext = helpContext;
+    r.captions = yesNoCancelCaptions;
     return runMessage(parent, r, true);
 }
 

@@ -60,6 +60,9 @@ struct MessageRequest {
     MessageType type = MessageType::Information;
     Buttons buttons = buttons::Ok;
     int helpContext = 0;
+    // Captions that replace the standard ones of Yes, No and Cancel, in that
+    // order, where a question's answers need their own words; empty keeps them.
+    QStringList captions;
 };
 
 // The answer given when a box is closed without pressing a button (Escape or the
@@ -71,6 +74,10 @@ Button escapeAnswer(Buttons buttons);
 // default button. parent may be null (the active window is used).
 Button showMessage(QWidget* parent, const QString& text, MessageType type, Buttons buttons,
                    int helpContext);
+// A question whose Yes, No and Cancel answers carry their own captions (for
+// example "Restore", "Discard", "Later"); the answer is still Yes, No or Cancel.
+Button askWithCaptions(QWidget* parent, const QString& text, MessageType type,
+                       const QStringList& yesNoCancelCaptions, int helpContext = 0);
 // The same for a message prepared by the core (its text, type and help context).
 Button showMessage(QWidget* parent, const Message& message, Buttons buttons);
 
