@@ -4,6 +4,7 @@
 #include "document/Scanning.h"
 #include "document/TextCodec.h"
 #include "export/web/MacChars.h"
+#include "library/LinkReferences.h"
 #include "platform/FileIO.h"
 #include "platform/SettingsSource.h"
 
@@ -137,19 +138,16 @@ std::u16string formatGrade(std::u16string_view grade, std::u16string_view gradeT
            std::u16string(grade) + u"</FONT COLOR></H3><BR><BR>";
 }
 
-std::u16string formatErrorStats(const std::vector<StatisticsRow>& rows, bool include,
+std::u16string formatErrorStats(const stats::ErrorStatisticsTable& table, bool include,
                                 std::u16string_view title, const OutputColours& colours) {
-    if (!include || rows.empty() || rows.front().count.empty())
+    if (!include || table.cell(0, 1).empty())
         return {};
     std::u16string r = u"<HR><BLOCKQUOTE><H3>" + fontOpen(colours, ColourRole::Error) +
                        std::u16string(title) + u"</FONT COLOR></H3><TABLE BORDER=0>";
     // The table has 28 rows at most, one per error category.
-    for (std::size_t i = 0; i < rows.size() && i < std::size_t(ErrorEntryCount); ++i) {
-        if (rows[i].count.empty())
-            break;
-        r += u"<TR><TD><B>" + rows[i].count + u"</B></TD><TD><B>" + rows[i].description +
+    for (int row = 1; row <= ErrorEntryCount && !table.cell(0, row).empty(); ++row)
+        r += u"<TR><TD><B>" + table.cell(0, row) + u"</B></TD><TD><B>" + table.cell(1, row) +
              u"</B></TD></TR>";
-    }
     r += u"</TABLE></BLOCKQUOTE><HR><BR><BR>";
     return r;
 }
@@ -186,7 +184,7 @@ std::u16string locationOf(const std::string& fileName) {
 
 // ============================================================================= export
 
-WebExportResult exportWebPages(const WebExportInputs& in, const Progress& progress) {
+WebExportResult exportWebPages(const WebExportRequest& in, const Progress& progress) {
     MarkedDocument& doc = in.doc;
     const int before = doc.essay().length();
     scan::stripEnd(doc.essay());
@@ -194,21 +192,20 @@ WebExportResult exportWebPages(const WebExportInputs& in, const Progress& progre
         doc.documentChanged = true;
     doc.scratch().clear();
 
-    const bool split = resultSplits(in.result);
-    const bool mac = resultConvertsMac(in.result);
+    const int choice = webOptionsResult(in.options);
+    const bool split = resultSplits(choice);
+    const bool mac = resultConvertsMac(choice);
 
     step(progress, u"Counting errors...", 1);
-    const std::vector<StatisticsRow> rows =
-        in.countErrors ? in.countErrors(doc.essay()) : std::vector<StatisticsRow>{};
+    const stats::ErrorStatisticsTable table =
+        stats::countErrors(doc.essay(), doc.scratch(), in.buttons);
 
     step(progress, u"Formatting paragraphs...", 2);
     htmlParaFormat(doc.essay(), doc.scratch(), progress);
 
     // Link references are the teacher's: they are expanded in the teacher's texts
     // only, before anything is assembled, so the essay's own "{{" stays as it is.
-    auto expand = [&](std::u16string_view s) {
-        return in.expandLinks ? in.expandLinks(s) : std::u16string(s);
-    };
+    auto expand = [&](std::u16string_view s) { return library::ConvertUsefulLinks(s, in.links); };
     std::vector<std::u16string> comments;
     comments.reserve(doc.commentTexts.size());
     for (const std::u16string& c : doc.commentTexts)
@@ -224,7 +221,7 @@ WebExportResult exportWebPages(const WebExportInputs& in, const Progress& progre
     doc.scratch().clear();
 
     step(progress, u"Formatting title...", 4);
-    addTitleFormat(links.body, in.titleParas);
+    addTitleFormat(links.body, in.options.titleParas);
     step(progress, u"Adding feedback...", 5);
     const std::u16string feedback =
         formatFeedback(expand(doc.feedback1Text), expand(doc.feedback2Text), in.colours);
@@ -232,7 +229,7 @@ WebExportResult exportWebPages(const WebExportInputs& in, const Progress& progre
     const std::u16string grade = formatGrade(doc.grade, in.titles.grade, in.colours);
     step(progress, u"Adding statistics...", 7);
     const std::u16string stats =
-        formatErrorStats(rows, in.includeErrorStats, in.titles.errorStats, in.colours);
+        formatErrorStats(table, in.options.includeErrorStats, in.titles.errorStats, in.colours);
 
     WebExportResult result;
     step(progress, u"Compiling page...", 8);
@@ -242,14 +239,16 @@ WebExportResult exportWebPages(const WebExportInputs& in, const Progress& progre
     // that should end a page in the last paragraph lets that page run to the end.
     std::vector<std::size_t> cuts{0};
     std::vector<int> lastLinks; // the last link of each page but the last
-    if (split && in.links > 0 && in.links < links.lastAnchorNumber) {
-        const int pages = links.lastAnchorNumber / in.links + 1;
+    if (split && in.options.links > 0 && in.options.links < links.lastAnchorNumber) {
+        const int pages = links.lastAnchorNumber / in.options.links + 1;
         for (int k = 1; k < pages; ++k) {
-            const std::u16string marker = u"<A HREF=\"#" + decimal(in.links * k) + u"\"";
+            const std::u16string marker = u"<A HREF=\"#" + decimal(in.options.links * k) + u"\"";
+            // Each search starts at the previous cut. A link that lies before it
+            // shares its paragraph with the page before: this page's cut is the
+            // same, and the page has its buttons but no text or notes of its own.
             const std::size_t link = body.find(marker, cuts.back());
-            if (link == std::u16string_view::npos)
-                break;
-            const std::size_t cut = body.find(u"\r\n", link);
+            const std::size_t cut =
+                link == std::u16string_view::npos ? cuts.back() : body.find(u"\r\n", link);
             if (cut == std::u16string_view::npos)
                 break;
             const std::size_t last = body.rfind(u"<A HREF=\"#", cut);

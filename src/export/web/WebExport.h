@@ -12,6 +12,8 @@
 #include "export/OutputColours.h"
 #include "export/web/WebLinks.h"
 #include "export/web/WebText.h"
+#include "library/LinkList.h"
+#include "stats/ErrorCounting.h"
 
 #include <functional>
 #include <string>
@@ -69,26 +71,14 @@ struct PageTitles {
     std::u16string backButtonHtml;
 };
 
-// One row of the error statistics: the count and the category's description.
-struct StatisticsRow {
-    std::u16string count;
-    std::u16string description;
-};
-
-struct WebExportInputs {
+struct WebExportRequest {
     MarkedDocument& doc;
     const AnnotationSet& buttons;
     PageTitles titles;
     const OutputColours& colours;
-    // The error statistics of the document's essay (rows of counted categories).
-    std::function<std::vector<StatisticsRow>(const RichTextBuffer& essay)> countErrors;
-    // Expands the link references of a teacher's text into hyperlinks.
-    std::function<std::u16string(std::u16string_view)> expandLinks;
-    int result = ResultOK;  // webOptionsResult of the options
-    int titleParas = 2;
-    bool includeErrorStats = true;
-    int links = 50;
-    std::string fileName;   // the page chosen in the save dialog
+    const library::LinkList& links; // the useful links, for the link references
+    WebOptions options;
+    std::string fileName; // the page chosen in the save dialog
 };
 
 struct WebPage {
@@ -109,7 +99,7 @@ std::u16string formatFeedback(std::u16string_view feedback1, std::u16string_view
                               const OutputColours& colours);
 std::u16string formatGrade(std::u16string_view grade, std::u16string_view gradeTitle,
                            const OutputColours& colours);
-std::u16string formatErrorStats(const std::vector<StatisticsRow>& rows, bool include,
+std::u16string formatErrorStats(const stats::ErrorStatisticsTable& table, bool include,
                                 std::u16string_view title, const OutputColours& colours);
 
 std::u16string_view pageHead();
@@ -125,7 +115,7 @@ std::u16string locationOf(const std::string& fileName);
 // --- the export --------------------------------------------------------------------------
 // Trims the end of the essay (the one change to the open document), then counts,
 // tags, links and assembles. The scratch buffer is empty again afterwards.
-WebExportResult exportWebPages(const WebExportInputs& in, const Progress& progress = {});
+WebExportResult exportWebPages(const WebExportRequest& in, const Progress& progress = {});
 
 struct WriteOutcome {
     bool ok = true;
