@@ -66,8 +66,6 @@ std::u16string fromMemoText(QString t) {
     return text::normaliseLineBreaks(u16(t));
 }
 
-QColor qcolour(Colour c) { return QColor(redOf(c), greenOf(c), blueOf(c)); }
-
 // Small drawn icons for the toolbar buttons that have no standard picture.
 QIcon drawnIcon(const std::function<void(QPainter&)>& draw) {
     QPixmap pm(16, 16);
@@ -181,11 +179,7 @@ void TfrmTallix32::FormCreate() {
             });
 
     // Steps of creation that read the settings.
-    configFile_ = settings_
-                      .readString(QStringLiteral("Configuration"), QStringLiteral("ConfigFile"),
-                                  programFolder() + QStringLiteral("default.cfg"))
-                      .toStdString();
-    statusPanels[2]->setText(QStringLiteral("Config: ") + qpath(fileNamePart(configFile_)));
+    FormCreateOutput();
     const int width =
         settings_.readInteger(QStringLiteral("MainForm"), QStringLiteral("ClientWidth"), ClientWidth);
     const int height = settings_.readInteger(QStringLiteral("MainForm"),
@@ -228,12 +222,6 @@ void TfrmTallix32::FormCreate() {
     body.sizeHalfPoints = markup::BodySize * 2;
     doc_.essay().setDefaultFormat(body);
     doc_.essay().resetInsertionFormat();
-
-    for (int i = 0; i < ColourRoleCount; ++i)
-        colours_.setIndex(ColourRole(i), settings_.readInteger(QStringLiteral("Colours"),
-                                                               QString::fromLatin1(ColourRoleNames[std::size_t(i)]),
-                                                               DefaultColourIndexes[std::size_t(i)]));
-    applyColourTints();
 
     buttons_.assignDefaultButtons();
     readButtonFile(buttons_, buttonFilePath_);
@@ -592,9 +580,9 @@ void TfrmTallix32::buildMenus() {
     item(options, mnuAnnotationButtons, QStringLiteral("Annotation &Buttons"),
          "mnuAnnotationButtons", {}, nullptr);
     item(options, mnuOutputTitles, QStringLiteral("&Output Titles and Prompts"), "mnuOutputTitles",
-         {}, nullptr);
+         {}, [this] { mnuOutputTitlesClick(); });
     item(options, mnuOutputColours, QStringLiteral("Output &Colours"), "mnuOutputColours", {},
-         nullptr);
+         [this] { mnuOutputColoursClick(); });
     QMenu* fonts = menu(options, QStringLiteral("&Fonts"), "mnuFonts", 28000);
     item(fonts, mnuFeedFont, QStringLiteral("&Feedback"), "mnuFeedFont", {},
          [this] { mnuFeedFontClick(); });
@@ -795,15 +783,7 @@ void TfrmTallix32::showNotesArea() {
     spdDeleteComment->setEnabled(n.selectorMax > 0);
     mnuDeleteComment->setEnabled(true);
 
-    ColourRole role = comments ? ColourRole::Comment
-                      : n.caption == NotesCaption::Feedback2 ? ColourRole::F2
-                                                             : ColourRole::F1;
-    QPalette captionPalette = pnlNotes->palette();
-    captionPalette.setColor(QPalette::WindowText, qcolour(colours_.colour(role)));
-    pnlNotes->setPalette(captionPalette);
-    QPalette memoPalette = mmoNotes->palette();
-    memoPalette.setColor(QPalette::Text, qcolour(colours_.colour(role)));
-    mmoNotes->setPalette(memoPalette);
+    tintNotesArea();
 
     const QString memo = toMemoText(n.memoText);
     if (mmoNotes->toPlainText() != memo) {
@@ -844,20 +824,6 @@ void TfrmTallix32::showButtonSet() {
         b->setToolTip(qs(buttons_.longText(n)));
     }
     statusPanels[0]->setText(qs(buttonFileStatusText(buttonFilePath_)));
-}
-
-void TfrmTallix32::applyColourTints() {
-    auto tint = [](QWidget* w, Colour c, QPalette::ColorRole role) {
-        QPalette p = w->palette();
-        p.setColor(role, qcolour(c));
-        w->setPalette(p);
-    };
-    tint(spdFeedback1, colours_.colour(ColourRole::F1), QPalette::ButtonText);
-    tint(spdFeedback2, colours_.colour(ColourRole::F2), QPalette::ButtonText);
-    tint(spdComment, colours_.colour(ColourRole::Comment), QPalette::ButtonText);
-    tint(spinComments, colours_.colour(ColourRole::Comment), QPalette::Text);
-    tint(editGrade, colours_.colour(ColourRole::Grade), QPalette::Text);
-    tint(lblGrade, colours_.colour(ColourRole::Grade), QPalette::WindowText);
 }
 
 void TfrmTallix32::updateCaretStatus() {

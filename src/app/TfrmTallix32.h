@@ -5,7 +5,7 @@
 #include "annotations/AnnotationSet.h"
 #include "document/DocumentCommands.h"
 #include "document/MarkedDocument.h"
-#include "export/OutputColours.h"
+#include "export/OutputTitles.h"
 
 #include <QMainWindow>
 
@@ -29,6 +29,8 @@ class EssayGuard;
 class FindDialog;
 class MarkRichEdit;
 class SettingsStore;
+class TfrmConfig;
+class TfrmOutputColours;
 using MarkRichEditView = MarkRichEdit;
 
 // The file dialogs of the document commands.
@@ -45,9 +47,7 @@ public:
 
     MarkedDocument& document() { return doc_; }
     AnnotationSet& annotationSet() { return buttons_; }
-    const OutputColours& outputColours() const { return colours_; }
     const std::string& buttonFilePath() const { return buttonFilePath_; }
-    const std::string& configFile() const { return configFile_; }
 
     // --- commands ------------------------------------------------------------------
     void NewDocument();
@@ -146,6 +146,31 @@ public:
             *popmnuFindAgain = nullptr, *popmnuGoToLine = nullptr, *popUndo = nullptr;
     FindDialog* FindDialog1 = nullptr;
 
+    // --- output titles and colours (TfrmTallix32Output.cpp) -------------------------
+    // The titles file in use, its titles and the colour roles: what every export
+    // reads at the moment it runs.
+    const OutputSettings& outputSettings() const { return output_; }
+    const OutputTitles& outputTitles() const { return output_.titles; }
+    const OutputColours& outputColours() const { return output_.colours; }
+    const std::string& configFile() const { return output_.configFile; }
+    void mnuOutputTitlesClick();
+    void mnuOutputColoursClick();
+    // "Config: " and the titles file's name in the third status panel.
+    void ShowConfigFile();
+    // The font colours of the controls that show a colour role, and of the notes
+    // memo and its heading.
+    void ApplyOutputColours();
+    TfrmConfig* frmConfig = nullptr;
+    TfrmOutputColours* frmOutputColours = nullptr;
+
+private:
+    // Start-up: the titles file and the colour roles from the settings, and the
+    // two windows that edit them.
+    void FormCreateOutput();
+    void tintNotesArea();
+    OutputSettings output_;
+    // --- end of output titles and colours --------------------------------------------
+
 protected:
     void showEvent(QShowEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
@@ -171,7 +196,6 @@ private:
     void showRecentFiles();
     void showNotesArea();
     void updateCaretStatus();
-    void applyColourTints();
     std::optional<QString> chooseFile(FileDialogKind kind, const QString& current);
     void memoTextChanged();
     void showMessageWithHelp(const Message& m, bool helpButton);
@@ -185,9 +209,7 @@ private:
     MarkedDocument doc_;
     DocumentCommands commands_;
     AnnotationSet buttons_;
-    OutputColours colours_;
     std::string buttonFilePath_;
-    std::string configFile_;
     QString openAtShow_;
     bool shown_ = false;
     bool syncing_ = false; // set while the window writes into its own controls
