@@ -31,8 +31,8 @@ std::u16string fontOpen(const OutputColours& colours, ColourRole role) {
     return u"<FONT COLOR=\"#" + std::u16string(html.begin(), html.end()) + u"\">";
 }
 
-std::u16string nextButton(const PageTitles& titles, const std::string& next) {
-    return u"<CENTER><FORM><INPUT TYPE=\"button\" VALUE=\"" + titles.continued +
+std::u16string nextButton(const OutputTitles& titles, const std::string& next) {
+    return u"<CENTER><FORM><INPUT TYPE=\"button\" VALUE=\"" + titles.continuedButtonValue() +
            u"\" onClick=\"location='" + locationOf(fileNamePart(next)) +
            u"'\"></FORM></CENTER>";
 }
@@ -213,8 +213,8 @@ WebExportResult exportWebPages(const WebExportRequest& in, const Progress& progr
 
     step(progress, u"Making links...", 3);
     NoteStyle style{u16(in.colours.html(ColourRole::Error)),
-                    u16(in.colours.html(ColourRole::Comment)), in.titles.errorType,
-                    in.titles.comment, in.titles.backButtonHtml};
+                    u16(in.colours.html(ColourRole::Comment)), in.titles.errorTypeTitle,
+                    in.titles.commentTitle, in.titles.backButtonHTML()};
     const LinkSources sources{in.buttons, comments, style};
     LinkResult links = split ? makeHtmlLinks(doc.scratch(), sources, progress)
                              : quickHtmlLinks(doc.scratch(), sources, progress);
@@ -226,10 +226,10 @@ WebExportResult exportWebPages(const WebExportRequest& in, const Progress& progr
     const std::u16string feedback =
         formatFeedback(expand(doc.feedback1Text), expand(doc.feedback2Text), in.colours);
     step(progress, u"Adding grade...", 6);
-    const std::u16string grade = formatGrade(doc.grade, in.titles.grade, in.colours);
+    const std::u16string grade = formatGrade(doc.grade, in.titles.gradeTitle, in.colours);
     step(progress, u"Adding statistics...", 7);
     const std::u16string stats =
-        formatErrorStats(table, in.options.includeErrorStats, in.titles.errorStats, in.colours);
+        formatErrorStats(table, in.options.includeErrorStats, in.titles.errorStatsTitle, in.colours);
 
     WebExportResult result;
     step(progress, u"Compiling page...", 8);
@@ -252,14 +252,14 @@ WebExportResult exportWebPages(const WebExportRequest& in, const Progress& progr
             if (cut == std::u16string_view::npos)
                 break;
             const std::size_t last = body.rfind(u"<A HREF=\"#", cut);
-            lastLinks.push_back(linkNumberAt(body, last));
+            lastLinks.push_back(last == std::u16string_view::npos ? -1 : linkNumberAt(body, last));
             cuts.push_back(cut);
         }
     }
 
     if (cuts.size() == 1) {
         std::u16string page(pageHead());
-        page += in.titles.noPrint;
+        page += in.titles.noPrintTitle;
         page += body;
         page += feedback + grade + stats;
         page += notesText(links.notes);
@@ -278,7 +278,7 @@ WebExportResult exportWebPages(const WebExportRequest& in, const Progress& progr
         const std::u16string_view text = body.substr(from, to - from);
         std::u16string page(pageHead());
         if (k == 1) {
-            page += in.titles.noPrint;
+            page += in.titles.noPrintTitle;
             page += u"<BR>";
             page += text;
             page += u"<BR>";

@@ -10,6 +10,7 @@
 #include "annotations/AnnotationSet.h"
 #include "document/MarkedDocument.h"
 #include "export/OutputColours.h"
+#include "export/OutputTitles.h"
 #include "export/web/WebLinks.h"
 #include "export/web/WebText.h"
 #include "library/LinkList.h"
@@ -60,21 +61,10 @@ WebOptions readWebOptions(const SettingsSource& settings);
 std::vector<std::pair<std::string, std::string>> webOptionValues(const WebOptions& o);
 
 // --- what the page is made from ----------------------------------------------------------
-// The titles a page uses, as the teacher set them.
-struct PageTitles {
-    std::u16string comment;
-    std::u16string errorType;
-    std::u16string errorStats;
-    std::u16string grade;
-    std::u16string continued;
-    std::u16string noPrint;
-    std::u16string backButtonHtml;
-};
-
 struct WebExportRequest {
     MarkedDocument& doc;
     const AnnotationSet& buttons;
-    PageTitles titles;
+    const OutputTitles& titles;
     const OutputColours& colours;
     const library::LinkList& links; // the useful links, for the link references
     WebOptions options;

@@ -31,6 +31,7 @@ EssayBuilder labelledEssay(int paragraphs, int perParagraph) {
 struct Exporter {
     MarkedDocument doc;
     AnnotationSet buttons = AnnotationSet::builtInDefaults();
+    OutputTitles titles;
     OutputColours colours;
     library::LinkList links;
     WebOptions options;
@@ -39,7 +40,7 @@ struct Exporter {
     explicit Exporter(const EssayBuilder& e) { e.into(doc); }
 
     WebExportResult run(const std::string& name = "essay.htm") {
-        return web::exportWebPages(web::WebExportRequest{doc, buttons, defaultTitles(), colours,
+        return web::exportWebPages(web::WebExportRequest{doc, buttons, titles, colours,
                                                          links, options, folder.file(name)});
     }
     static WebOptions complex(bool split, bool mac = false, int links = 50) {

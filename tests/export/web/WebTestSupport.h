@@ -38,21 +38,6 @@ inline std::u16string tagged(const RichContent& c) {
     return scratch.text();
 }
 
-// The titles a fresh start uses.
-inline web::PageTitles defaultTitles() {
-    web::PageTitles t;
-    t.comment = u"Comment";
-    t.errorType = u"Error type";
-    t.errorStats = u"Error Statistics";
-    t.grade = u"Grade: ";
-    t.continued = u"Continued...";
-    t.noPrint = u"DO NOT PRINT THIS PAGE!";
-    t.backButtonHtml =
-        u"<FORM><INPUT TYPE=\"button\" VALUE=\"Go back to the text\" "
-        u"onClick=\"top.history.back()\"></FORM>";
-    return t;
-}
-
 // Every number after a pattern's prefix in a page, in order of appearance.
 inline std::vector<int> numbersAfter(const std::string& page, const std::string& prefix) {
     std::vector<int> r;
