@@ -31,6 +31,7 @@ class MarkRichEdit;
 class SettingsStore;
 class TfrmConfig;
 class TfrmOutputColours;
+class TfrmWebOptions;
 using MarkRichEditView = MarkRichEdit;
 
 // The file dialogs of the document commands.
@@ -170,6 +171,21 @@ private:
     void tintNotesArea();
     OutputSettings output_;
     // --- end of output titles and colours --------------------------------------------
+
+    // --- web export (TfrmTallix32Web.cpp) -------------------------------------------
+    // Asks for the options and the file, exports the essay as one web page or as
+    // several chained pages, and offers to open the first.
+    void spdToWebClick();
+    // The options window, created on first use and kept from then on.
+    TfrmWebOptions* webOptionsWindow();
+    TfrmWebOptions* frmWebOptions = nullptr;
+    QLabel* lblProgressCaption = nullptr; // the caption of pnlProgress
+    bool exportRunning = false;
+
+private:
+    void showExportProgress(const QString& caption, int position);
+    void hideExportProgress();
+    // --- end of web export -------------------------------------------------------------
 
 protected:
     void showEvent(QShowEvent* e) override;

@@ -5,6 +5,7 @@
 #include "document/TextCodec.h"
 #include "export/web/MacChars.h"
 #include "library/LinkReferences.h"
+#include "library/ReferenceList.h"
 #include "platform/FileIO.h"
 #include "platform/SettingsSource.h"
 
@@ -329,6 +330,16 @@ WriteOutcome writeWebPages(const WebExportResult& r, const Progress& progress) {
                           u".\r\n\r\nThe file which should be loaded first is " +
                           u16(fileNamePart(r.pages.front().path)) + u".";
     return out;
+}
+
+} // namespace tallix::web
+
+namespace tallix::web {
+
+library::LinkList storedLinkList(const std::string& programFolder) {
+    library::LinkList links;
+    library::readListFile(programFolder + text::toUtf8(library::LinksFileName), links);
+    return links;
 }
 
 } // namespace tallix::web

@@ -119,3 +119,10 @@ inline constexpr char16_t SaveFailedMessage[] =
 WriteOutcome writeWebPages(const WebExportResult& pages, const Progress& progress = {});
 
 } // namespace tallix::web
+
+namespace tallix::web {
+// The useful links as the links file in the program folder holds them (an empty
+// list when there is none). The link references of a page are expanded with these
+// until the marking window keeps the list in memory itself.
+library::LinkList storedLinkList(const std::string& programFolder);
+} // namespace tallix::web
