@@ -1,4 +1,5 @@
 #include "annotations/AnnotationSet.h"
+#include "platform/ProgramFolder.h"
 
 #include "document/CaseFold.h"
 #include "document/TextCodec.h"
@@ -68,11 +69,6 @@ std::u16string sectionOf(int n) { return text::fromUtf8(std::to_string(n)); }
 
 namespace fs = std::filesystem;
 
-std::string utf8Of(const fs::path& p) {
-    std::u8string s = p.u8string();
-    return std::string(s.begin(), s.end());
-}
-
 constexpr bool isSeparator(char c) {
 #ifdef _WIN32
     return c == '/' || c == '\\' || c == ':';
@@ -81,18 +77,7 @@ constexpr bool isSeparator(char c) {
 #endif
 }
 
-std::string programFolder() {
-    if (const char* home = std::getenv("TALLIX32_HOME"); home && *home)
-        return home;
-    std::error_code ec;
-#ifdef __linux__
-    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    if (!ec && exe.has_parent_path())
-        return utf8Of(exe.parent_path());
-#endif
-    fs::path cwd = fs::current_path(ec);
-    return ec ? std::string() : utf8Of(cwd);
-}
+std::string programFolder() { return userProgramFolder(); }
 
 } // namespace
 
@@ -102,6 +87,19 @@ std::string annotationButtonName(int n) {
     if (isPraiseEntry(n))
         return "btnGood" + std::to_string(n - ErrorEntryCount);
     return {};
+}
+
+ButtonCell annotationButtonCell(int n) {
+    static constexpr int lefts[] = {8, 44, 80, 116};
+    ButtonCell cell;
+    if (isErrorEntry(n)) {
+        cell.left = lefts[(n - FirstErrorEntry) % 4];
+        cell.top = 8 + 32 * ((n - FirstErrorEntry) / 4);
+    } else if (isPraiseEntry(n)) {
+        cell.left = lefts[(n - FirstPraiseEntry) % 4];
+        cell.top = 248;
+    }
+    return cell;
 }
 
 AnnotationSet::AnnotationSet(const AnnotationSet& other)

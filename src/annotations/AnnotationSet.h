@@ -46,6 +46,17 @@ constexpr Colour annotationLabelColour(int n) {
 // empty for a number outside 1 to 32.
 std::string annotationButtonName(int n);
 
+// Where entry n's button sits on its panel, in pixels: the error buttons in 7 rows
+// of 4 in entry order, the praise buttons in one row below them. The marking
+// window and the button editor lay their buttons out alike.
+struct ButtonCell {
+    int left = 0;
+    int top = 0;
+    int width = 37;
+    int height = 33;
+};
+ButtonCell annotationButtonCell(int n);
+
 struct AnnotationEntry {
     std::u16string caption;   // text on the button
     std::u16string shortText; // the label put into the essay
@@ -137,9 +148,7 @@ inline constexpr char DefaultButtonFileName[] = "default.btn";
 
 // The default button file: programFolder followed by "default.btn".
 std::string defaultButtonFilePath(std::string_view programFolder);
-// The same in the folder the program runs from: $TALLIX32_HOME when it is set,
-// else the folder of the running program's file (the current folder when that
-// cannot be found).
+// The same in the user's program folder (see platform/ProgramFolder.h).
 std::string defaultButtonFilePath();
 
 // The status bar text for a button file: "Button File: " and the file name part of

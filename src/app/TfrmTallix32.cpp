@@ -206,9 +206,13 @@ void TfrmTallix32::FormCreate() {
     mmoNotes->setFont(feedback);
     showRecentFiles();
 
-    // The client area takes the stored size; the window is centred on the screen.
-    client->setMinimumSize(0, 0);
-    resize(std::max(width, 200), std::max(height, 150) + menuBar()->sizeHint().height());
+    // The client area takes the stored size, never less than the size at which the
+    // toolbar, every annotation button and the grade box stay in view; the window
+    // is centred on the screen.
+    const QSize least = minimumClientSize();
+    client->setMinimumSize(least);
+    resize(std::max(width, least.width()),
+           std::max(height, least.height()) + menuBar()->sizeHint().height());
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect avail = screen->availableGeometry();
         move(avail.x() + (avail.width() - frameGeometry().width()) / 2,
@@ -224,7 +228,9 @@ void TfrmTallix32::FormCreate() {
     doc_.essay().resetInsertionFormat();
 
     buttons_.assignDefaultButtons();
-    readButtonFile(buttons_, buttonFilePath_);
+    // Until the teacher saves a set of their own, the one installed with the
+    // program serves.
+    readButtonFile(buttons_, readableFile(qpath(buttonFilePath_)).toStdString());
     buttons_.addListener([this](const AnnotationSet&) { showButtonSet(); });
     showButtonSet();
 
@@ -405,7 +411,6 @@ void TfrmTallix32::buildButtonPanel() {
     QFont f(QStringLiteral("Arial"));
     f.setBold(true);
     f.setPixelSize(13);
-    const int lefts[] = {8, 44, 80, 116};
     for (int n = 1; n <= AnnotationEntryCount; ++n) {
         auto* b = new QPushButton(pnlButtons);
         b->setObjectName(QString::fromStdString(annotationButtonName(n)));
@@ -413,9 +418,8 @@ void TfrmTallix32::buildButtonPanel() {
         b->setFont(f);
         b->setFocusPolicy(Qt::NoFocus);
         b->setStyleSheet(QStringLiteral("QPushButton { color: black; padding: 0px; }"));
-        const int i = n <= ErrorEntryCount ? n - 1 : n - 29;
-        const int top = n <= ErrorEntryCount ? 8 + 32 * (i / 4) : 248;
-        b->setGeometry(lefts[i % 4], top, 37, 33);
+        const ButtonCell cell = annotationButtonCell(n);
+        b->setGeometry(cell.left, cell.top, cell.width, cell.height);
         if (n <= ErrorEntryCount)
             btnErr[std::size_t(n - 1)] = b;
         else
@@ -580,7 +584,7 @@ void TfrmTallix32::buildMenus() {
 
     QMenu* options = menu(nullptr, QStringLiteral("&Options"), "mnuOptions", 28000);
     item(options, mnuAnnotationButtons, QStringLiteral("Annotation &Buttons"),
-         "mnuAnnotationButtons", {}, nullptr);
+         "mnuAnnotationButtons", {}, [this] { mnuButtonsClick(); });
     item(options, mnuOutputTitles, QStringLiteral("&Output Titles and Prompts"), "mnuOutputTitles",
          {}, [this] { mnuOutputTitlesClick(); });
     item(options, mnuOutputColours, QStringLiteral("Output &Colours"), "mnuOutputColours", {},
@@ -666,6 +670,19 @@ void TfrmTallix32::buildMenus() {
 void TfrmTallix32::resizeEvent(QResizeEvent* e) {
     QMainWindow::resizeEvent(e);
     FormResize();
+}
+
+QSize TfrmTallix32::minimumClientSize() const {
+    int toolbarRight = 0;
+    for (const QWidget* b : pnlToolbar->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        toolbarRight = std::max(toolbarRight, b->geometry().right() + 1);
+    int buttonsBottom = editGrade->geometry().bottom() + 1;
+    for (const QPushButton* b : btnErr)
+        buttonsBottom = std::max(buttonsBottom, b->geometry().bottom() + 1);
+    // Beside the button panel the essay keeps a usable width.
+    constexpr int LeastEssayWidth = 160;
+    return {std::max(toolbarRight + 4, LeastEssayWidth + 4 + ButtonPanelWidth),
+            ToolbarHeight + buttonsBottom + 4 + StatusHeight};
 }
 
 void TfrmTallix32::FormResize() {

@@ -92,8 +92,24 @@ public:
     void mnuCharacterMapClick();
     void mnuAboutClick();
 
+    // --- annotation button editor (TfrmTallix32Buttons.cpp) -------------------------
+    // Opens the button editor on the set in use, modally. The editor is made on
+    // first use and kept, so it is the same window every time.
+    void mnuButtonsClick();
+    // Makes set the set in use, in one change: the buttons' captions and hints,
+    // the short texts and the status bar's button file follow at once.
+    void AcceptButtons(const AnnotationSet& set);
+    // The button file in use (read at start, saved to by the editor, made the
+    // start-up file by its Set As Default). Changing it does not read the file.
+    void setButtonFilePath(std::string path) { buttonFilePath_ = std::move(path); }
+    class TfrmAnnButtons* frmAnnButtons = nullptr;
+    // --- end of annotation button editor ---------------------------------------------
+
     // Lays the controls out for the current size (FormResize).
     void FormResize();
+    // The least client size at which the toolbar, the annotation buttons and the
+    // grade box are all in view.
+    QSize minimumClientSize() const;
     // Shows the document state: caption, notes area, grade, recent files.
     void refreshFromDocument();
 

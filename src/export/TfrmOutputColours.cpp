@@ -27,7 +27,7 @@ constexpr const char* RowCaptions[ColourRoleCount] = {"Feedback 1:", "Feedback 2
 constexpr const char* NamePanels[ColourRoleCount] = {"pnlColNameF1", "pnlColNameF2",
                                                      "pnlColNameGrade", "pnlColNameCom",
                                                      "pnlColNameErr"};
-constexpr int SwatchSize = 24;
+constexpr int SwatchSize = 22;
 
 // The swatches of a row are named after its settings value: "pnlF1Col1".."pnlF1Col8".
 QString rowPrefix(int row) {
@@ -74,7 +74,7 @@ TfrmOutputColours::TfrmOutputColours(OutputColours& colours, SettingsStore& sett
             s->setFixedSize(SwatchSize + 4, SwatchSize + 4);
             s->setFrameShape(QFrame::Panel);
             s->setFrameShadow(QFrame::Raised);
-            s->setLineWidth(2);
+            s->setLineWidth(3);
             s->setAutoFillBackground(true);
             QPalette p = s->palette();
             p.setColor(QPalette::Window, qtColour(ColourTable[std::size_t(n)]));

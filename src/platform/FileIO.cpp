@@ -9,7 +9,9 @@
 
 #if defined(__unix__) || defined(__APPLE__)
 #define TALLIX_POSIX_FILEIO 1
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #else
@@ -70,14 +72,10 @@ bool resolveLinks(fs::path& p, std::error_code& ec) {
     return false;
 }
 
-// A name for the temporary file beside the target that no other writer (another
-// save in this process, or another process) picks at the same moment.
-fs::path temporaryName(const fs::path& target, unsigned attempt) {
-    static std::atomic<unsigned> counter{0};
-    const auto ticks = static_cast<unsigned long long>(
-        std::chrono::steady_clock::now().time_since_epoch().count());
-    // Keep the name well inside the file system's limit however long the target's
-    // name is, cutting only between UTF-8 sequences.
+// What every temporary file of a save to target is called before its unique
+// part: "." + the target's name (cut to stay well inside the file system's limit,
+// only between UTF-8 sequences) + ".tmp".
+std::string temporaryPrefix(const fs::path& target) {
     std::string base = toUtf8(target.filename());
     if (base.size() > 96) {
         std::size_t cut = 96;
@@ -85,7 +83,16 @@ fs::path temporaryName(const fs::path& target, unsigned attempt) {
             --cut;
         base.resize(cut);
     }
-    std::string name = "." + base + ".tmp";
+    return "." + base + ".tmp";
+}
+
+// A name for the temporary file beside the target that no other writer (another
+// save in this process, or another process) picks at the same moment.
+fs::path temporaryName(const fs::path& target, unsigned attempt) {
+    static std::atomic<unsigned> counter{0};
+    const auto ticks = static_cast<unsigned long long>(
+        std::chrono::steady_clock::now().time_since_epoch().count());
+    std::string name = temporaryPrefix(target);
 #ifdef TALLIX_POSIX_FILEIO
     name += std::to_string(static_cast<long long>(::getpid()));
     name += '-';
@@ -165,6 +172,77 @@ bool writeAll(int fd, std::string_view data) {
     return true;
 }
 
+// A read-only file is one the user meant to keep. The permission bits decide, not
+// the system's access check: that says yes to the administrator for every file.
+bool isReadOnly(const fs::path& target, const struct stat& st) {
+    const uid_t me = ::geteuid();
+    if (st.st_uid == me)
+        return (st.st_mode & S_IWUSR) == 0;
+    if (me == 0)
+        return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+    return ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0;
+}
+
+// The unique part of our temporary names: pid "-" counter "-" ticks. Gives the
+// pid when name is prefix followed by exactly that.
+bool ourTemporaryPid(std::string_view name, std::string_view prefix, long long& pid) {
+    if (name.size() <= prefix.size() || name.substr(0, prefix.size()) != prefix)
+        return false;
+    std::string_view rest = name.substr(prefix.size());
+    long long numbers[3] = {0, 0, 0};
+    for (int part = 0; part < 3; ++part) {
+        std::size_t digits = 0;
+        while (digits < rest.size() && rest[digits] >= '0' && rest[digits] <= '9') {
+            if (digits >= 18)
+                return false;
+            numbers[part] = numbers[part] * 10 + (rest[digits] - '0');
+            ++digits;
+        }
+        if (digits == 0)
+            return false;
+        rest.remove_prefix(digits);
+        if (part < 2) {
+            if (rest.empty() || rest.front() != '-')
+                return false;
+            rest.remove_prefix(1);
+        }
+    }
+    if (!rest.empty())
+        return false;
+    pid = numbers[0];
+    return true;
+}
+
+// A save that was killed leaves its temporary file behind. Before the next save to
+// the same target, remove those of ours whose writer is gone (or which nothing has
+// touched for an hour, should the pid have been reused): a save in progress in
+// another process keeps its file.
+void removeStaleTemporaries(const fs::path& target) {
+    const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+    const std::string prefix = temporaryPrefix(target);
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return;
+    const auto now = std::chrono::system_clock::now();
+    while (const dirent* entry = ::readdir(dir)) {
+        long long pid = 0;
+        if (!ourTemporaryPid(entry->d_name, prefix, pid))
+            continue;
+        const fs::path file = folder / entry->d_name;
+        struct stat st {};
+        if (::lstat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+            continue;
+        bool stale = pid <= 0 || pid > 0x7FFFFFFF ||
+                     (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH);
+        const auto modified = std::chrono::system_clock::from_time_t(st.st_mtime);
+        if (now - modified > std::chrono::hours(1) && pid != ::getpid())
+            stale = true;
+        if (stale)
+            ::unlink(file.c_str());
+    }
+    ::closedir(dir);
+}
+
 // Makes the rename itself durable; a failure here does not undo the save.
 void syncFolder(const fs::path& folder) {
     const std::string name = folder.empty() ? std::string(".") : folder.string();
@@ -197,11 +275,12 @@ FileResult writeFileAtomic(const std::string& path, std::string_view data) {
             return failure(std::errc::operation_not_supported);
         // A rename would replace a read-only file as long as the folder is
         // writable; a read-only file is one the user meant to keep, so honour it.
-        if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
-            return failureFromErrno(errno);
+        if (isReadOnly(target, old))
+            return failure(std::errc::permission_denied);
     } else if (errno != ENOENT) {
         return failureFromErrno(errno);
     }
+    removeStaleTemporaries(target);
 
     fs::path temp;
     int fd = -1;

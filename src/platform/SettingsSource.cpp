@@ -1,7 +1,6 @@
 #include "platform/SettingsSource.h"
+#include "platform/ProgramFolder.h"
 
-#include <cstdlib>
-#include <filesystem>
 
 namespace tallix {
 
@@ -50,24 +49,6 @@ bool SettingsSource::readBool(std::string_view section, std::string_view name,
     return readInteger(section, name, defaultValue ? 1 : 0) != 0;
 }
 
-std::string DefaultSettings::programFolder() const {
-    namespace fs = std::filesystem;
-    std::string folder;
-    if (const char* home = std::getenv("TALLIX32_HOME"); home && *home) {
-        folder = home;
-    } else {
-        std::error_code ec;
-#ifdef __linux__
-        fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-        if (!ec && exe.has_parent_path())
-            folder = exe.parent_path().string();
-#endif
-        if (folder.empty())
-            folder = fs::current_path(ec).string();
-    }
-    if (!folder.empty() && folder.back() != '/' && folder.back() != '\\')
-        folder.push_back('/');
-    return folder;
-}
+std::string DefaultSettings::programFolder() const { return userProgramFolder(); }
 
 } // namespace tallix

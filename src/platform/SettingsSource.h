@@ -28,8 +28,8 @@ public:
     bool readBool(std::string_view section, std::string_view name, bool defaultValue) const;
 };
 
-// Nothing stored: every read gives its default; the program folder is
-// $TALLIX32_HOME when set, else the folder of the running program.
+// Nothing stored: every read gives its default; the program folder is the user's
+// (see ProgramFolder.h).
 class DefaultSettings : public SettingsSource {
 public:
     std::string readString(std::string_view, std::string_view,

@@ -17,6 +17,7 @@
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #define TALLIX_TEST_POSIX 1
 #endif
@@ -203,6 +204,63 @@ TEST_F(FileIO, ReadOnlyFileIsNotReplaced) {
     EXPECT_EQ(r.error, "Permission denied");
     EXPECT_EQ(get(path("ro.tlx")), "final");
     EXPECT_EQ(names(), std::vector<std::string>{"ro.tlx"});
+}
+
+#endif
+
+#ifdef TALLIX_TEST_POSIX
+
+TEST_F(FileIO, ReadOnlyFileIsNotReplacedWhateverTheUser) {
+    // Run as whoever runs the tests (the administrator in CI and on many school
+    // machines): the file's own bits say it is read-only, whatever the system's
+    // access check would allow.
+    put(path("mine.tlx"), "final");
+    fs::permissions(path("mine.tlx"), fs::perms(0444), fs::perm_options::replace);
+    FileResult r = writeFileAtomic(path("mine.tlx"), "changed");
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.error, "Permission denied");
+    EXPECT_EQ(get(path("mine.tlx")), "final");
+    EXPECT_EQ(names(), std::vector<std::string>{"mine.tlx"});
+
+    // Once the owner may write it again, it is replaced.
+    fs::permissions(path("mine.tlx"), fs::perms(0644), fs::perm_options::replace);
+    EXPECT_TRUE(writeFileAtomic(path("mine.tlx"), "changed").ok);
+    EXPECT_EQ(get(path("mine.tlx")), "changed");
+}
+
+TEST_F(FileIO, StaleTemporaryFilesOfTheTargetAreRemovedByTheNextSave) {
+    // A save killed half way leaves ".essay.tlx.tmp<pid>-<n>-<ticks>". A child that
+    // has exited stands for the killed writer: its pid is no longer alive.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0)
+        ::_exit(0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    const std::string dead = ".essay.tlx.tmp" + std::to_string(child) + "-3-123456";
+    // A save in progress in a live process (this one stands for it) keeps its file,
+    // and so do other targets' temporaries and names that are not ours.
+    const std::string live = ".essay.tlx.tmp" + std::to_string(::getpid()) + "-7-99";
+    const std::string otherTarget = ".other.tlx.tmp" + std::to_string(child) + "-1-1";
+    const std::string notOurs = ".essay.tlx.tmp-backup";
+    for (const std::string& n : {dead, live, otherTarget, notOurs})
+        put(path(n), "half a file");
+    put(path("essay.tlx"), "old");
+
+    ASSERT_TRUE(writeFileAtomic(path("essay.tlx"), "new").ok);
+    EXPECT_EQ(get(path("essay.tlx")), "new");
+    std::vector<std::string> expected{"essay.tlx", live, otherTarget, notOurs};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(names(), expected);
+
+    // One nobody has touched for hours is stale whoever wrote it.
+    const auto longAgo = fs::file_time_type::clock::now() - std::chrono::hours(5);
+    const std::string old = ".essay.tlx.tmp1-0-0";
+    put(path(old), "x");
+    fs::last_write_time(path(old), longAgo);
+    ASSERT_TRUE(writeFileAtomic(path("essay.tlx"), "newer").ok);
+    EXPECT_FALSE(fs::exists(path(old)));
+    EXPECT_TRUE(fs::exists(path(live)));
 }
 
 #endif

@@ -1,5 +1,6 @@
 #include "platform/qt/SettingsStore.h"
 
+#include "platform/ProgramFolder.h"
 #include "platform/qt/Resources.h"
 
 #include <QCoreApplication>
@@ -151,11 +152,6 @@ QString withTrailingSeparator(const QString& folder) {
 QString userDataFolder() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + u'/' +
            kFolderName;
-}
-
-bool folderIsWritable(const QString& folder) {
-    const QFileInfo info(folder);
-    return info.isDir() && info.isWritable();
 }
 
 // Writes out the built-in copies of every file in the resource folder of
@@ -361,17 +357,33 @@ bool SettingsStore::flush() {
 // ---------------------------------------------------------------------------
 
 QString programFolder() {
+    // Never the folder the program is installed in: the files kept here are the
+    // teacher's own, and shipped copies are found beside the program instead.
     const QString home = qEnvironmentVariable(kHomeVariable.toUtf8().constData());
     if (!home.isEmpty())
         return withTrailingSeparator(home);
-    if (QCoreApplication::instance()) {
-        const QString appDir = QCoreApplication::applicationDirPath();
-        if (folderIsWritable(appDir))
-            return withTrailingSeparator(appDir);
-    }
-    const QString data = userDataFolder();
+    const QString data = QString::fromStdString(userProgramFolder());
     QDir().mkpath(data);
     return withTrailingSeparator(data);
+}
+
+QString readableFile(const QString& path) {
+    if (path.isEmpty() || QFileInfo::exists(path))
+        return path;
+    const QString folder = QDir::fromNativeSeparators(programFolder());
+    const QString wanted = QDir::fromNativeSeparators(path);
+    if (!wanted.startsWith(folder))
+        return path;
+    const QString rel = wanted.mid(folder.size());
+    if (!QCoreApplication::instance())
+        return path;
+    const QString appDir = QCoreApplication::applicationDirPath();
+    for (const QString& candidate : {appDir + u'/' + rel,
+                                     appDir + QStringLiteral("/../share/tallix32/") + rel,
+                                     appDir + QStringLiteral("/../Resources/") + rel})
+        if (QFileInfo(candidate).isFile())
+            return QDir::toNativeSeparators(QDir::cleanPath(candidate));
+    return path;
 }
 
 QString findShippedFile(const QString& relativePath) {

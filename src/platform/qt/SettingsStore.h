@@ -72,10 +72,16 @@ QString defaultSettingsLocation();
 int parseStoredInteger(const QString& text, int defaultValue);
 
 // The folder the program's own files live in (button files, titles file, the two
-// libraries, help and tutorial), with a trailing separator: $TALLIX32_HOME when set;
-// else the folder of the program file when the user may write to it; else the
-// per-user data folder (created when missing).
+// libraries, help and tutorial), with a trailing separator: $TALLIX32_HOME when set,
+// else the per-user data folder (created when missing); never the folder the
+// program is installed in (see platform/ProgramFolder.h).
 QString programFolder();
+
+// The file to read for path: path itself when it exists or lies outside the
+// program folder; else the copy of the same name shipped with the program (beside
+// it, or in ../share/tallix32), so the teacher's own copy, once written, comes
+// first and the installed defaults serve until then. Writes always go to path.
+QString readableFile(const QString& path);
 
 // The path of a file shipped with the program, relativePath being relative to the
 // program folder (for example "tutorial/tutor1.htm"): the copy in the program

@@ -293,6 +293,36 @@ TEST_F(MainWindowTest, TheLayoutFollowsTheWindowSize) {
     w->close();
 }
 
+TEST_F(MainWindowTest, ShrinkingStopsWhereTheToolbarButtonsAndGradeStayInView) {
+    // A stored size far too small, then a resize smaller still.
+    settings.writeInteger(QStringLiteral("MainForm"), QStringLiteral("ClientWidth"), 120);
+    settings.writeInteger(QStringLiteral("MainForm"), QStringLiteral("ClientHeight"), 90);
+    auto w = makeWindow();
+    w->show();
+    w->resize(50, 50);
+    QApplication::processEvents();
+    QWidget* client = w->centralWidget();
+    const QRect area = client->rect();
+    auto inView = [&](const QWidget* c) {
+        const QRect r(c->mapTo(client, QPoint(0, 0)), c->size());
+        return area.contains(r) && c->isVisibleTo(w.get());
+    };
+    for (const QToolButton* b : w->pnlToolbar->findChildren<QToolButton*>())
+        EXPECT_TRUE(inView(b)) << b->objectName().toStdString();
+    for (const QPushButton* b : w->btnErr)
+        EXPECT_TRUE(inView(b)) << b->objectName().toStdString();
+    for (const QPushButton* b : w->btnGood)
+        EXPECT_TRUE(inView(b)) << b->objectName().toStdString();
+    EXPECT_TRUE(inView(w->editGrade));
+    EXPECT_TRUE(inView(w->lblGrade));
+    // The status bar stays below the grade box, and the essay keeps some width.
+    EXPECT_GE(w->StatusBar1->y(), w->editGrade->mapTo(client, QPoint(0, 0)).y() +
+                                      w->editGrade->height());
+    EXPECT_GT(w->MarkRichEdit->width(), 100);
+    answers = {Button::No};
+    w->close();
+}
+
 TEST_F(MainWindowTest, TheGuardBookmarksFindAndGoToLineWorkThroughTheWindow) {
     auto w = makeWindow();
     w->show();

@@ -1,5 +1,6 @@
 #include "platform/qt/SettingsStore.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -230,6 +231,44 @@ TEST(ProgramFolderTest, ShippedFilesComeFromTheProgramFolderElseFromTheBuiltInCo
     EXPECT_TRUE(tallix::findShippedFile("tutorial/no-such-page.htm").isEmpty());
     EXPECT_TRUE(tallix::findShippedFile("../outside.htm").isEmpty());
     EXPECT_TRUE(tallix::findShippedFile("").isEmpty());
+}
+
+TEST(ProgramFolderTest, FilesNotYetInTheProgramFolderAreReadFromTheInstalledCopy) {
+    QTemporaryDir home;
+    ScopedEnv env("TALLIX32_HOME", home.path());
+    const QString name = QStringLiteral("installed-%1.btn").arg(QCoreApplication::applicationPid());
+    const QString own = tallix::programFolder() + name;
+    // Nothing anywhere: the path itself, to be written later.
+    EXPECT_EQ(tallix::readableFile(own), own);
+
+    // A copy installed beside the program serves until the teacher has one.
+    const QString installed = QCoreApplication::applicationDirPath() + u'/' + name;
+    {
+        QFile f(installed);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[Title]\r\nTitle=Shipped\r\n");
+    }
+    EXPECT_EQ(QFileInfo(tallix::readableFile(own)).canonicalFilePath(),
+              QFileInfo(installed).canonicalFilePath());
+    {
+        QFile f(own);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[Title]\r\nTitle=Mine\r\n");
+    }
+    EXPECT_EQ(tallix::readableFile(own), own);
+    // A file outside the program folder is never swapped for another.
+    const QString elsewhere = home.path() + QStringLiteral("/../elsewhere/") + name;
+    EXPECT_EQ(tallix::readableFile(elsewhere), elsewhere);
+    QFile::remove(installed);
+}
+
+TEST(ProgramFolderTest, WithoutTheHomeVariableItIsThePerUserDataFolder) {
+    QTemporaryDir data;
+    ScopedEnv env("TALLIX32_HOME", QString());
+    ScopedEnv xdg("XDG_DATA_HOME", data.path());
+    const QString folder = tallix::programFolder();
+    EXPECT_EQ(QDir(folder).canonicalPath(), QDir(data.path() + "/Tallix32").canonicalPath());
+    EXPECT_FALSE(folder.startsWith(QCoreApplication::applicationDirPath()));
 }
 
 } // namespace
