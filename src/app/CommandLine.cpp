@@ -4,6 +4,7 @@
 #include "document/RtfReader.h"
 #include "document/TextCodec.h"
 #include "platform/FileIO.h"
+#include "stats/StatsCommandLine.h"
 
 #include <ostream>
 
@@ -14,16 +15,86 @@ namespace {
 void usage(std::ostream& to) {
     to << "usage: tallix32 [MARKED.tlx]\n"
           "       tallix32 --import ESSAY MARKED.tlx\n"
+          "       tallix32 --stats [--buttons FILE.btn] [-o TABLE.txt] MARKED.tlx...\n"
+          "       tallix32 --count-errors [--buttons FILE.btn] MARKED.tlx\n"
           "       tallix32 --help | --version\n"
           "\n"
           "  MARKED.tlx                 open a marked file\n"
           "  --import ESSAY MARKED.tlx  import an RTF or text essay and save it as a\n"
           "                             marked file, without opening a window\n"
+          "  --stats MARKED.tlx...      write the error statistics table of those files\n"
+          "                             (one line per file, tab-separated) to standard\n"
+          "                             output, or to the file given with -o\n"
+          "  --count-errors MARKED.tlx  print one essay's error counts: count TAB\n"
+          "                             category, one line per category found\n"
+          "  --buttons FILE.btn         count with this button file instead of the\n"
+          "                             current one\n"
           "  --help                     show this help\n"
           "  --version                  show the version\n";
 }
 
 bool isOption(const std::string& a) { return a.size() > 1 && a[0] == '-'; }
+
+// --stats and --count-errors: their options, then the marked files.
+struct StatsArguments {
+    std::optional<std::string> buttons;
+    std::optional<std::string> output;
+    std::vector<std::string> files;
+};
+
+std::optional<StatsArguments> parseStatsArguments(const std::vector<std::string>& args,
+                                                  bool allowOutput) {
+    StatsArguments a;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if ((arg == "--buttons" || (allowOutput && arg == "-o")) && i + 1 < args.size()) {
+            std::optional<std::string>& slot = arg == "-o" ? a.output : a.buttons;
+            if (slot)
+                return std::nullopt;
+            slot = args[++i];
+        } else if (isOption(arg)) {
+            return std::nullopt;
+        } else {
+            a.files.push_back(arg);
+        }
+    }
+    if (a.files.empty())
+        return std::nullopt;
+    return a;
+}
+
+int runStats(const std::vector<std::string>& args, bool classTable, std::ostream& out,
+             std::ostream& err, const SettingsSource& settings) {
+    std::optional<StatsArguments> a = parseStatsArguments(args, classTable);
+    if (!a || (!classTable && a->files.size() != 1)) {
+        usage(err);
+        return 2;
+    }
+    std::vector<std::string> errors;
+    std::optional<AnnotationSet> set = stats::commandLineButtonSet(a->buttons, settings, errors);
+    stats::StatsCommandOutcome r;
+    if (set)
+        r = classTable ? stats::classStatistics(a->files, *set)
+                       : stats::essayStatistics(a->files[0], *set);
+    else
+        r.status = 1;
+    errors.insert(errors.end(), r.errors.begin(), r.errors.end());
+    for (const std::string& line : errors)
+        err << line << "\n";
+    if (!set)
+        return 1;
+    if (a->output) {
+        fileio::FileResult written = fileio::writeFileAtomic(*a->output, r.output);
+        if (!written.ok) {
+            err << "Unable to save the file " << *a->output << ": " << written.error << "\n";
+            return 1;
+        }
+    } else {
+        out << r.output;
+        out.flush();
+    }
+    return r.status;
+}
 
 } // namespace
 
@@ -58,7 +129,6 @@ std::optional<int> run(const std::vector<std::string>& args, std::ostream& out,
     const DefaultSettings nothingStored;
     if (!settings)
         settings = &nothingStored;
-    (void)settings;
     const std::string& first = args[0];
     if (first == "--help" || first == "-h") {
         if (args.size() != 1) {
@@ -83,6 +153,8 @@ std::optional<int> run(const std::vector<std::string>& args, std::ostream& out,
         }
         return importToMarkedFile(args[1], args[2], err);
     }
+    if (first == "--stats" || first == "--count-errors")
+        return runStats(args, first == "--stats", out, err, *settings);
     if (isOption(first) || args.size() != 1) {
         err << "tallix32: unknown option or wrong number of arguments\n";
         usage(err);

@@ -1,6 +1,7 @@
 #pragma once
 // The options of the command line that never open a window: batch import of
-// essays into marked files, help and version. They run before any window exists,
+// essays into marked files, error statistics of a class or of one essay, help and
+// version. They run before any window exists,
 // so they work without a display.
 #include "platform/SettingsSource.h"
 

@@ -234,6 +234,7 @@ void TfrmTallix32::FormCreate() {
     buttons_.addListener([this](const AnnotationSet&) { showButtonSet(); });
     showButtonSet();
 
+    createStatisticsWindows();
     refreshFromDocument();
     FormResize();
 }
@@ -597,9 +598,9 @@ void TfrmTallix32::buildMenus() {
 
     QMenu* tools = menu(nullptr, QStringLiteral("&Tools"), "mnuTools", 29000);
     item(tools, mnuCountWords, QStringLiteral("&Count Words"), "mnuCountWords",
-         QKeySequence(QStringLiteral("Ctrl+W")), nullptr);
-    item(tools, mnuErrorStats, QStringLiteral("View &Error Statistics"), "mnuErrorStats",
-         QKeySequence(QStringLiteral("Ctrl+E")), nullptr);
+         QKeySequence(QStringLiteral("Ctrl+W")), [this] { mnuCountWordsClick(); });
+    item(tools, mnuViewErrorStats, QStringLiteral("View &Error Statistics"), "mnuViewErrorStats",
+         QKeySequence(QStringLiteral("Ctrl+E")), [this] { mnuViewErrorStatsClick(); });
     item(tools, mnuUsefulLinks, QStringLiteral("&Useful Links"), "mnuUsefulLinks",
          QKeySequence(QStringLiteral("Ctrl+U")), nullptr);
     item(tools, mnuUsefulText, QStringLiteral("Useful &Text"), "mnuUsefulText",
@@ -612,7 +613,7 @@ void TfrmTallix32::buildMenus() {
     item(tools, mnuMacAll, QStringLiteral("Convert &All Mac Characters"), "mnuMacAll", {}, nullptr);
     tools->addSeparator();
     item(tools, mnuMultiStats, QStringLiteral("&Multiple-File Error Statistics"), "mnuMultiStats",
-         {}, nullptr);
+         {}, [this] { mnuMultiStatsClick(); });
     item(tools, mnuCharacterMap, QStringLiteral("C&haracter Map"), "mnuCharacterMap", {},
          [this] { mnuCharacterMapClick(); });
     mnuCharacterMap->setToolTip(QStringLiteral("Run Windows Character Map utility"));
@@ -660,8 +661,12 @@ void TfrmTallix32::buildMenus() {
     popUndo = NotesPopUp->addAction(QStringLiteral("Undo"));
     popUndo->setObjectName(QStringLiteral("popUndo"));
     connect(popUndo, &QAction::triggered, this, [this] { spdUndoClick(); });
-    NotesPopUp->addAction(QStringLiteral("Count Words"))->setEnabled(false);
-    NotesPopUp->addAction(QStringLiteral("View Error Statistics"))->setEnabled(false);
+    popCountWords = NotesPopUp->addAction(QStringLiteral("Count Words"));
+    popCountWords->setObjectName(QStringLiteral("popCountWords"));
+    connect(popCountWords, &QAction::triggered, this, [this] { mnuCountWordsClick(); });
+    popViewErrorStats = NotesPopUp->addAction(QStringLiteral("View Error Statistics"));
+    popViewErrorStats->setObjectName(QStringLiteral("popViewErrorStats"));
+    connect(popViewErrorStats, &QAction::triggered, this, [this] { mnuViewErrorStatsClick(); });
     NotesPopUp->addAction(QStringLiteral("Useful Links"))->setEnabled(false);
 }
 

@@ -6,6 +6,8 @@
 #include "document/DocumentCommands.h"
 #include "document/MarkedDocument.h"
 #include "export/OutputTitles.h"
+#include "export/OutputColours.h"
+#include "stats/ErrorCounting.h"
 
 #include <QMainWindow>
 
@@ -32,6 +34,8 @@ class SettingsStore;
 class TfrmConfig;
 class TfrmOutputColours;
 class TfrmWebOptions;
+class TfrmErrors;
+class TfrmMultiStats;
 using MarkRichEditView = MarkRichEdit;
 
 // The file dialogs of the document commands.
@@ -153,7 +157,7 @@ public:
     std::array<QAction*, 10> mnuBook{};
     QAction *mnuAnnotationButtons = nullptr, *mnuOutputTitles = nullptr,
             *mnuOutputColours = nullptr, *mnuFeedFont = nullptr, *mnuBodyFont = nullptr;
-    QAction *mnuCountWords = nullptr, *mnuErrorStats = nullptr, *mnuUsefulLinks = nullptr,
+    QAction *mnuCountWords = nullptr, *mnuViewErrorStats = nullptr, *mnuUsefulLinks = nullptr,
             *mnuUsefulText = nullptr, *mnuStripReturns = nullptr, *mnuMacQuotes = nullptr,
             *mnuMacAll = nullptr, *mnuMultiStats = nullptr, *mnuCharacterMap = nullptr;
     QAction *mnuHelpContents = nullptr, *mnuSearch = nullptr, *mnuTutorial = nullptr,
@@ -163,6 +167,16 @@ public:
             *popmnuFindAgain = nullptr, *popmnuGoToLine = nullptr, *popUndo = nullptr;
     FindDialog* FindDialog1 = nullptr;
 
+    // --- statistics: error counts, multiple-file statistics, word count ---------------
+    // Counts the error labels of the document into the statistics window's grid and
+    // returns the table (ErrorStatisticsTable).
+    stats::ErrorStatisticsTable CountErrors();
+    void mnuViewErrorStatsClick();
+    void mnuMultiStatsClick();
+    void mnuCountWordsClick();
+    TfrmErrors* frmErrors = nullptr;
+    TfrmMultiStats* frmMultiStats = nullptr;
+    QAction *popCountWords = nullptr, *popViewErrorStats = nullptr;
     // --- output titles and colours (TfrmTallix32Output.cpp) -------------------------
     // The titles file in use, its titles and the colour roles: what every export
     // reads at the moment it runs.
@@ -236,6 +250,7 @@ private:
     void importEssay(ImportKind kind);
     void showOutcome(const std::optional<Message>& m);
     void focusEssay();
+    void createStatisticsWindows();
 
     SettingsStore& settings_;
     MarkedDocument doc_;

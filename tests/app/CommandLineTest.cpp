@@ -1,6 +1,7 @@
 // Runs the built program as a process, as a teacher's script would.
 #include "document/MarkedDocument.h"
 
+#include "ProgramRun.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -12,35 +13,17 @@
 #include <unistd.h>
 
 using namespace tallix;
+using tallix::testing::ProcessRun;
+using tallix::testing::shellQuoted;
+using tallix::testing::runTallix32;
 using tallix::testing::TempFolder;
 
 namespace {
 
-struct ProcessRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string quoted(const std::string& s) {
-    std::string q = "'";
-    for (char c : s)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
+std::string quoted(const std::string& s) { return shellQuoted(s); }
 
 ProcessRun tallix32(const TempFolder& dir, const std::string& args) {
-    const std::string out = dir.file("stdout.txt");
-    const std::string err = dir.file("stderr.txt");
-    // No display: the batch options must not need one.
-    std::string cmd = "env -u DISPLAY -u WAYLAND_DISPLAY " + quoted(TALLIX32_EXE) + " " + args +
-                      " >" + quoted(out) + " 2>" + quoted(err) + " </dev/null";
-    int raw = std::system(cmd.c_str());
-    ProcessRun r;
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    r.out = TempFolder::read(out);
-    r.err = TempFolder::read(err);
-    return r;
+    return runTallix32(dir, args);
 }
 
 // Loads a marked file and checks that its essay is all black with the given text.

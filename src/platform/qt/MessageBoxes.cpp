@@ -300,15 +300,17 @@ QString qtFileFilter(const QString& filter) {
     return filters.join(QStringLiteral(";;"));
 }
 
-std::optional<QString> askFileName(QWidget* parent, const FileRequest& request) {
-    if (const FileHandler& h = fileHandler())
-        return h(request);
+namespace {
 
+// The files chosen in the dialog the request describes; nullopt when cancelled.
+std::optional<QStringList> runFileDialog(QWidget* parent, const FileRequest& request) {
     QFileDialog dialog(ownerFor(parent));
     dialog.setObjectName(QStringLiteral("FileDialog"));
     const bool save = request.mode == FileRequest::Mode::Save;
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setFileMode(save              ? QFileDialog::AnyFile
+                       : request.multiple ? QFileDialog::ExistingFiles
+                                          : QFileDialog::ExistingFile);
     if (!request.title.isEmpty())
         dialog.setWindowTitle(request.title);
     if (!request.filter.isEmpty())
@@ -334,7 +336,34 @@ std::optional<QString> askFileName(QWidget* parent, const FileRequest& request) 
     const QStringList chosen = dialog.selectedFiles();
     if (chosen.isEmpty())
         return std::nullopt;
-    return chosen.front();
+    return chosen;
+}
+
+} // namespace
+
+std::optional<QString> askFileName(QWidget* parent, const FileRequest& request) {
+    if (const FileHandler& h = fileHandler())
+        return h(request);
+    std::optional<QStringList> chosen = runFileDialog(parent, request);
+    if (!chosen)
+        return std::nullopt;
+    return chosen->front();
+}
+
+std::optional<QStringList> askFileNames(QWidget* parent, const FileRequest& request) {
+    FileRequest several = request;
+    several.mode = FileRequest::Mode::Open;
+    several.multiple = true;
+    if (const FileHandler& h = fileHandler()) {
+        std::optional<QString> answer = h(several);
+        if (!answer)
+            return std::nullopt;
+        QStringList paths = answer->split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        if (paths.isEmpty())
+            return std::nullopt;
+        return paths;
+    }
+    return runFileDialog(parent, several);
 }
 
 FileHandler setFileHandler(FileHandler handler) {

@@ -15,6 +15,7 @@
 
 #include <QFlags>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -111,8 +112,13 @@ struct FileRequest {
     QString initialPath; // a file or a folder
     bool confirmOverwrite = false; // Save only
     int helpContext = 0;
+    bool multiple = false; // Open only: several existing files may be chosen
 };
 std::optional<QString> askFileName(QWidget* parent, const FileRequest& request);
+// An open dialog in which several existing files may be chosen: the files in the
+// order the dialog gives them, nullopt when cancelled. A handler answers it with
+// the paths one a line (the request it receives has multiple set).
+std::optional<QStringList> askFileNames(QWidget* parent, const FileRequest& request);
 
 using FileHandler = std::function<std::optional<QString>(const FileRequest&)>;
 FileHandler setFileHandler(FileHandler handler);

@@ -1,0 +1,267 @@
+#include "stats/TfrmMultiStats.h"
+
+#include "document/TextCodec.h"
+#include "export/OutputColours.h"
+#include "platform/FileIO.h"
+#include "platform/qt/HelpViewer.h"
+#include "platform/qt/MessageBoxes.h"
+#include "stats/qt/StringAlignGrid.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
+#include <QStyle>
+
+namespace tallix {
+
+namespace {
+
+QColor qcolour(Colour c) { return QColor(redOf(c), greenOf(c), blueOf(c)); }
+QString qs(const std::u16string& s) { return QString::fromUtf16(s.data(), qsizetype(s.size())); }
+
+constexpr int GridRows = 1 + ErrorEntryCount;
+
+} // namespace
+
+TfrmMultiStats::TfrmMultiStats(QWidget* parent, const QString& errorTypeTitle)
+    : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                          Qt::WindowMinMaxButtonsHint) {
+    setObjectName(QStringLiteral("frmMultiStats"));
+    setWindowTitle(QStringLiteral("Multiple-File Statistics"));
+    setModal(false);
+    setHelpContext(this, stats::MultiStatsHelpContext);
+
+    ErrorGrid = new TStringAlignGrid(3, GridRows, this);
+    ErrorGrid->setObjectName(QStringLiteral("ErrorGrid"));
+    ErrorGrid->setToolTip(QStringLiteral("This grid shows the total number of each type of error"));
+    QFont f(QStringLiteral("Arial"));
+    f.setBold(true);
+    f.setPixelSize(13);
+    ErrorGrid->setGridFont(f);
+    ErrorGrid->setGridFontColour(qcolour(LabelColour));
+    for (int column : {0, 1}) {
+        ErrorGrid->setHeaderAlignment(column, Qt::AlignHCenter);
+        ErrorGrid->setBodyAlignment(column, Qt::AlignHCenter);
+    }
+    ErrorGrid->setColumnFontColour(0, qcolour(OutputColours().colour(ColourRole::Error)));
+    ErrorGrid->setColumnWidth(0, 60);
+    ErrorGrid->setColumnWidth(1, 60);
+    ErrorGrid->setCell(0, 0, QStringLiteral("Abb"));
+    ErrorGrid->setCell(1, 0, QStringLiteral("Total"));
+    ErrorGrid->setCell(2, 0, errorTypeTitle);
+    // A selected cell: the window colour with the highlight colour as its text,
+    // so that the figures stay readable.
+    ErrorGrid->setSelectedColours(palette().color(QPalette::Base),
+                                  palette().color(QPalette::Active, QPalette::Highlight));
+
+    lblFiles = new QLabel(QStringLiteral("Selected Files:"), this);
+    lblFiles->setObjectName(QStringLiteral("lblFiles"));
+    QPalette lp = lblFiles->palette();
+    lp.setColor(QPalette::WindowText, qcolour(LabelColour));
+    lblFiles->setPalette(lp);
+    lbFiles = new QListWidget(this);
+    lbFiles->setObjectName(QStringLiteral("lbFiles"));
+    lbFiles->setToolTip(QStringLiteral("List of files for scanning"));
+
+    auto button = [this](QPushButton*& b, const QString& caption, const char* name,
+                         const QString& hint, void (TfrmMultiStats::*click)()) {
+        b = new QPushButton(caption, this);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setToolTip(hint);
+        if (click)
+            connect(b, &QPushButton::clicked, this, click);
+    };
+    button(btnAddFiles, QStringLiteral("&Add Files"), "btnAddFiles",
+           QStringLiteral("Add files to the list for error-counting"),
+           &TfrmMultiStats::btnAddFilesClick);
+    button(btnDeleteFiles, QStringLiteral("&Delete"), "btnDeleteFiles",
+           QStringLiteral("Delete the selected file(s) from the list"),
+           &TfrmMultiStats::btnDeleteFilesClick);
+    button(btnClear, QStringLiteral("Cl&ear"), "btnClear",
+           QStringLiteral("Clear the list of files and the grid"), &TfrmMultiStats::btnClearClick);
+    button(btnCount, QStringLiteral("&Count"), "btnCount",
+           QStringLiteral("Count errors in the selected files"), &TfrmMultiStats::btnCountClick);
+    button(btnCopy, QStringLiteral("C&opy"), "btnCopy",
+           QStringLiteral("Copy a detailed table of statistics to the clipboard"),
+           &TfrmMultiStats::btnCopyClick);
+    button(btnSave, QStringLiteral("&Save"), "btnSave",
+           QStringLiteral("Save a detailed table of statistics in ASCII format"),
+           &TfrmMultiStats::btnSaveClick);
+    button(btnClose, QStringLiteral("C&lose"), "btnClose", QStringLiteral("Close this screen"),
+           nullptr);
+    button(btnHelp, QStringLiteral("&Help"), "btnHelp",
+           QStringLiteral("Help on multiple-file error statistics"), nullptr);
+    connect(btnClose, &QPushButton::clicked, this, &QDialog::close);
+    connect(btnHelp, &QPushButton::clicked, this,
+            [this] { showHelpContext(this, stats::MultiStatsHelpContext); });
+
+    resize(640, 420);
+    FormResize();
+}
+
+void TfrmMultiStats::resizeEvent(QResizeEvent* e) {
+    QDialog::resizeEvent(e);
+    FormResize();
+}
+
+void TfrmMultiStats::FormResize() {
+    const int w = width();
+    const int h = height();
+    const int third = std::max(0, (w - 36) / 3);
+    const int gridWidth = third * 2;
+    ErrorGrid->setGeometry(12, 12, gridWidth, std::max(0, h - 84));
+    const int scroll = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    ErrorGrid->setColumnWidth(2, std::max(20, gridWidth - ErrorGrid->columnWidth(0) -
+                                                  ErrorGrid->columnWidth(1) - scroll - 4));
+    const int listLeft = gridWidth + 24;
+    lblFiles->setGeometry(listLeft, 12, third, 16);
+    lbFiles->setGeometry(listLeft, 30, third, std::max(0, h - 188));
+    const int below = lbFiles->y() + lbFiles->height() + 5;
+    const int half = std::max(0, third / 2 - 3);
+    btnAddFiles->setGeometry(listLeft, below, half, 25);
+    btnDeleteFiles->setGeometry(listLeft + third - half, below, half, 25);
+    btnClear->setGeometry(listLeft + (third - half) / 2, below + 25 + 5, half, 25);
+    int x = (w - 490) / 2;
+    for (QPushButton* b : {btnCount, btnCopy, btnSave, btnClose, btnHelp}) {
+        b->setGeometry(x, h - 50, 90, 25);
+        x += 100;
+    }
+}
+
+void TfrmMultiStats::showEvent(QShowEvent* e) {
+    QDialog::showEvent(e);
+    if (errorColour)
+        ErrorGrid->setColumnFontColour(0, qcolour(errorColour()));
+    if (e->spontaneous())
+        return;
+    if (QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen()) {
+        const QRect area = s->availableGeometry();
+        move(area.x() + (area.width() - frameGeometry().width()) / 2,
+             area.y() + (area.height() - frameGeometry().height()) / 2);
+    }
+}
+
+void TfrmMultiStats::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_F1) {
+        showHelpFor(QApplication::focusWidget() ? QApplication::focusWidget() : this);
+        return;
+    }
+    QDialog::keyPressEvent(e);
+}
+
+void TfrmMultiStats::btnAddFilesClick() {
+    FileRequest r;
+    r.title = QStringLiteral("Select files");
+    r.filter = QStringLiteral("Tallix files (*.tlx)|*.tlx|Rich Text Format files (*.rtf)|*.rtf");
+    r.defaultExtension = QStringLiteral(".tlx");
+    r.helpContext = stats::MultiStatsHelpContext;
+    std::optional<QStringList> chosen = askFileNames(this, r);
+    if (!chosen)
+        return;
+    for (const QString& path : *chosen) {
+        stats_.addFile(path.toStdString());
+        lbFiles->addItem(QString::fromStdString(stats_.fileName(int(stats_.files().size()) - 1)));
+    }
+}
+
+void TfrmMultiStats::btnDeleteFilesClick() {
+    const int i = lbFiles->currentRow();
+    if (stats_.removeFile(i))
+        delete lbFiles->takeItem(i);
+}
+
+void TfrmMultiStats::btnClearClick() {
+    stats_.clear();
+    lbFiles->clear();
+    ErrorGrid->clearRows(1);
+}
+
+void TfrmMultiStats::setCommandsEnabled(bool on) {
+    for (QPushButton* b : {btnAddFiles, btnDeleteFiles, btnClear, btnCount, btnCopy, btnSave})
+        b->setEnabled(on);
+}
+
+void TfrmMultiStats::btnCountClick() {
+    if (stats_.counting())
+        return;
+    static const AnnotationSet builtIn = AnnotationSet::builtInDefaults();
+    const AnnotationSet& set = buttonSet ? buttonSet() : builtIn;
+    // The count lets events through so the window repaints; nothing may change
+    // the list under it meanwhile.
+    setCommandsEnabled(false);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    ErrorGrid->clearRows(1);
+    ErrorGrid->repaint();
+    stats::MultiStatsCallbacks cb;
+    cb.fileStarted = [this](int f) {
+        lbFiles->setCurrentRow(f);
+        QApplication::processEvents();
+    };
+    cb.warn = [this](const Message& m) {
+        QApplication::restoreOverrideCursor();
+        showMessage(this, m, buttons::OkHelp);
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    };
+    cb.step = [] { QApplication::processEvents(); };
+    try {
+        stats_.count(set, cb);
+    } catch (...) {
+        QApplication::restoreOverrideCursor();
+        setCommandsEnabled(true);
+        throw;
+    }
+    showResults();
+    QApplication::restoreOverrideCursor();
+    setCommandsEnabled(true);
+}
+
+void TfrmMultiStats::showResults() {
+    ErrorGrid->clearRows(1);
+    int row = 1;
+    for (const stats::MultiStatsRow& r : stats_.rows()) {
+        ErrorGrid->setCell(0, row, qs(r.abbreviation));
+        ErrorGrid->setCell(1, row, QString::number(r.total));
+        ErrorGrid->setCell(2, row, qs(r.description));
+        ++row;
+    }
+}
+
+QString TfrmMultiStats::CompileOutText() {
+    if (!stats_.resultsMatchList())
+        btnCountClick();
+    return qs(stats_.compileOutText());
+}
+
+void TfrmMultiStats::btnCopyClick() {
+    const QString text = CompileOutText();
+    QGuiApplication::clipboard()->setText(text);
+    showPlainMessage(this, QString::fromUtf16(stats::CopiedMessage));
+}
+
+void TfrmMultiStats::btnSaveClick() {
+    if (!stats_.resultsMatchList())
+        btnCountClick();
+    if (ErrorGrid->cell(0, 1).isEmpty())
+        return; // nothing counted
+    FileRequest r;
+    r.mode = FileRequest::Mode::Save;
+    r.title = QStringLiteral("Save these statistics");
+    r.filter = QStringLiteral("Tab-delimited text (*.txt)|*.txt");
+    r.defaultExtension = QStringLiteral(".txt");
+    r.confirmOverwrite = true;
+    r.helpContext = stats::MultiStatsHelpContext;
+    std::optional<QString> path = askFileName(this, r);
+    if (!path || path->isEmpty())
+        return;
+    if (!fileio::writeFileAtomic(path->toStdString(), stats_.outTextBytes()).ok)
+        showMessage(this, QString::fromUtf16(stats::SaveFailedMessage), MessageType::Warning,
+                    buttons::Ok, stats::SaveFailureHelpContext);
+}
+
+} // namespace tallix
