@@ -602,9 +602,9 @@ void TfrmTallix32::buildMenus() {
     item(tools, mnuViewErrorStats, QStringLiteral("View &Error Statistics"), "mnuViewErrorStats",
          QKeySequence(QStringLiteral("Ctrl+E")), [this] { mnuViewErrorStatsClick(); });
     item(tools, mnuUsefulLinks, QStringLiteral("&Useful Links"), "mnuUsefulLinks",
-         QKeySequence(QStringLiteral("Ctrl+U")), nullptr);
+         QKeySequence(QStringLiteral("Ctrl+U")), [this] { mnuUsefulLinksClick(); });
     item(tools, mnuUsefulText, QStringLiteral("Useful &Text"), "mnuUsefulText",
-         QKeySequence(QStringLiteral("Ctrl+T")), nullptr);
+         QKeySequence(QStringLiteral("Ctrl+T")), [this] { mnuUsefulTextClick(); });
     tools->addSeparator();
     item(tools, mnuStripReturns, QStringLiteral("&Strip Returns from E-mail"), "mnuStripReturns", {},
          nullptr);
@@ -667,7 +667,9 @@ void TfrmTallix32::buildMenus() {
     popViewErrorStats = NotesPopUp->addAction(QStringLiteral("View Error Statistics"));
     popViewErrorStats->setObjectName(QStringLiteral("popViewErrorStats"));
     connect(popViewErrorStats, &QAction::triggered, this, [this] { mnuViewErrorStatsClick(); });
-    NotesPopUp->addAction(QStringLiteral("Useful Links"))->setEnabled(false);
+    popUsefulLinks = NotesPopUp->addAction(QStringLiteral("Useful Links"));
+    popUsefulLinks->setObjectName(QStringLiteral("popUsefulLinks"));
+    connect(popUsefulLinks, &QAction::triggered, this, [this] { mnuUsefulLinksClick(); });
 }
 
 // ====================================================================== layout

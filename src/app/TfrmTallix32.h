@@ -29,6 +29,11 @@ namespace tallix {
 
 class EssayGuard;
 class FindDialog;
+class TfrmDatabase;
+class TfrmUsefulText;
+namespace library {
+class LinkList;
+}
 class MarkRichEdit;
 class SettingsStore;
 class TfrmConfig;
@@ -167,6 +172,7 @@ public:
             *popmnuFindAgain = nullptr, *popmnuGoToLine = nullptr, *popUndo = nullptr;
     FindDialog* FindDialog1 = nullptr;
 
+<<<<<<< HEAD
     // --- statistics: error counts, multiple-file statistics, word count ---------------
     // Counts the error labels of the document into the statistics window's grid and
     // returns the table (ErrorStatisticsTable).
@@ -216,6 +222,22 @@ private:
     void showExportProgress(const QString& caption, int position);
     void hideExportProgress();
     // --- end of web export -------------------------------------------------------------
+=======
+    // --- useful links and useful text (TfrmTallix32Library.cpp) -----------------------
+    // Makes the two library windows, which read their files; start-up calls it once,
+    // and a window asked for before that is made then.
+    void createLibraryWindows();
+    void mnuUsefulLinksClick();
+    void mnuUsefulTextClick();
+    TfrmDatabase& database();
+    TfrmUsefulText& usefulText();
+    // The useful links as they stand in memory (saved or not), from which the
+    // exports expand link references.
+    const library::LinkList& usefulLinks();
+    TfrmDatabase* frmDatabase = nullptr;
+    TfrmUsefulText* frmUsefulText = nullptr;
+    QAction* popUsefulLinks = nullptr;
+>>>>>>> library
 
 protected:
     void showEvent(QShowEvent* e) override;

@@ -71,6 +71,7 @@ int main(int argc, char** argv) {
         tallix::TfrmSplash frmSplash;
         frmSplash.exec();
     }
+    frmTallix32.createLibraryWindows();
     frmTallix32.show();
     return app.exec();
 #else

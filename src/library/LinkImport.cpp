@@ -250,4 +250,9 @@ std::optional<std::vector<ImportedLink>> readFavouritesFolder(const std::string&
     return links;
 }
 
+std::u16string noShortcutsMessage(const std::string& folder) {
+    return u"There are no Internet shortcuts (\".url\" files) in the folder " +
+           text::fromUtf8(folder) + u".";
+}
+
 } // namespace tallix::library

@@ -58,4 +58,7 @@ std::optional<std::string> favouritesFolder();
 std::optional<std::vector<ImportedLink>> readFavouritesFolder(const std::string& folder,
                                                               const ImportProgress& progress = {});
 
+// The message for a folder that holds no shortcut files.
+std::u16string noShortcutsMessage(const std::string& folder);
+
 } // namespace tallix::library
