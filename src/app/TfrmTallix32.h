@@ -172,7 +172,6 @@ public:
             *popmnuFindAgain = nullptr, *popmnuGoToLine = nullptr, *popUndo = nullptr;
     FindDialog* FindDialog1 = nullptr;
 
-<<<<<<< HEAD
     // --- statistics: error counts, multiple-file statistics, word count ---------------
     // Counts the error labels of the document into the statistics window's grid and
     // returns the table (ErrorStatisticsTable).
@@ -183,6 +182,20 @@ public:
     TfrmErrors* frmErrors = nullptr;
     TfrmMultiStats* frmMultiStats = nullptr;
     QAction *popCountWords = nullptr, *popViewErrorStats = nullptr;
+    // --- useful links and useful text (TfrmTallix32Library.cpp) -----------------------
+    // Makes the two library windows, which read their files; start-up calls it once,
+    // and a window asked for before that is made then.
+    void createLibraryWindows();
+    void mnuUsefulLinksClick();
+    void mnuUsefulTextClick();
+    TfrmDatabase& database();
+    TfrmUsefulText& usefulText();
+    // The useful links as they stand in memory (saved or not), from which the
+    // exports expand link references.
+    const library::LinkList& usefulLinks();
+    TfrmDatabase* frmDatabase = nullptr;
+    TfrmUsefulText* frmUsefulText = nullptr;
+    QAction* popUsefulLinks = nullptr;
     // --- output titles and colours (TfrmTallix32Output.cpp) -------------------------
     // The titles file in use, its titles and the colour roles: what every export
     // reads at the moment it runs.
@@ -208,6 +221,7 @@ private:
     OutputSettings output_;
     // --- end of output titles and colours --------------------------------------------
 
+public:
     // --- web export (TfrmTallix32Web.cpp) -------------------------------------------
     // Asks for the options and the file, exports the essay as one web page or as
     // several chained pages, and offers to open the first.
@@ -222,22 +236,6 @@ private:
     void showExportProgress(const QString& caption, int position);
     void hideExportProgress();
     // --- end of web export -------------------------------------------------------------
-=======
-    // --- useful links and useful text (TfrmTallix32Library.cpp) -----------------------
-    // Makes the two library windows, which read their files; start-up calls it once,
-    // and a window asked for before that is made then.
-    void createLibraryWindows();
-    void mnuUsefulLinksClick();
-    void mnuUsefulTextClick();
-    TfrmDatabase& database();
-    TfrmUsefulText& usefulText();
-    // The useful links as they stand in memory (saved or not), from which the
-    // exports expand link references.
-    const library::LinkList& usefulLinks();
-    TfrmDatabase* frmDatabase = nullptr;
-    TfrmUsefulText* frmUsefulText = nullptr;
-    QAction* popUsefulLinks = nullptr;
->>>>>>> library
 
 protected:
     void showEvent(QShowEvent* e) override;

@@ -14,10 +14,10 @@ namespace tallix {
 void TfrmTallix32::createStatisticsWindows() {
     frmErrors = new TfrmErrors(this);
     frmErrors->recount = [this] { CountErrors(); };
-    frmErrors->errorColour = [this] { return colours_.colour(ColourRole::Error); };
+    frmErrors->errorColour = [this] { return output_.colours.colour(ColourRole::Error); };
     frmMultiStats = new TfrmMultiStats(this);
     frmMultiStats->buttonSet = [this]() -> const AnnotationSet& { return buttons_; };
-    frmMultiStats->errorColour = [this] { return colours_.colour(ColourRole::Error); };
+    frmMultiStats->errorColour = [this] { return output_.colours.colour(ColourRole::Error); };
 }
 
 stats::ErrorStatisticsTable TfrmTallix32::CountErrors() {

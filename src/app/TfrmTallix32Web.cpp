@@ -135,8 +135,7 @@ void TfrmTallix32::spdToWebClick() {
                 showExportProgress(qs(r.caption), r.position);
         };
         try {
-            const library::LinkList links =
-                web::storedLinkList(programFolder().toStdString());
+            const library::LinkList& links = usefulLinks();
             const web::WebExportResult pages = web::exportWebPages(
                 web::WebExportRequest{doc_, buttons_, outputTitles(), outputColours(), links,
                                       options->options(), fileName},
