@@ -42,11 +42,9 @@ std::optional<AnnotatingMessage> addAnnotation(RichTextBuffer& b, Colour labelCo
 
     // Line breaks at the end of the selection stay out of the span, so that the
     // label ends the last line of the selection instead of starting the next one.
-    const std::u16string& text = b.text();
     const int start = b.selStart();
     int end = b.selEnd();
-    while (end - start >= 2 && text[std::size_t(end - 2)] == u'\r' &&
-           text[std::size_t(end - 1)] == u'\n')
+    while (end - start >= 2 && b.charAt(end - 2) == u'\r' && b.charAt(end - 1) == u'\n')
         end -= 2;
     // A selection of nothing but line breaks leaves a caret at its start, and the
     // label then goes there: that place must pass the caret's test too, or the new

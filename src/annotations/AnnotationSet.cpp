@@ -207,15 +207,22 @@ void AnnotationSet::notify() {
 }
 
 void readButtonFile(AnnotationSet& set, const ProfileFile& file) {
+    // A NUL in a value would end it when the set is written back (and a label
+    // with one could never be found in the essay, whose readers make it U+FFFD):
+    // it is read as U+FFFD, which survives both.
+    auto read = [&file](std::u16string_view section, std::u16string_view key,
+                        const std::u16string& current) {
+        return text::withoutNul(file.readString(section, key, current));
+    };
     AnnotationSet updated(set);
-    updated.setTitle(file.readString(u"Title", u"Title", set.title()));
+    updated.setTitle(read(u"Title", u"Title", set.title()));
     for (int n = 1; n <= AnnotationEntryCount; ++n) {
         const std::u16string section = sectionOf(n);
         const AnnotationEntry& current = set.entry(n);
         AnnotationEntry e;
-        e.caption = file.readString(section, u"Caption", current.caption);
-        e.shortText = file.readString(section, u"Short", current.shortText);
-        e.longText = file.readString(section, u"Long", current.longText);
+        e.caption = read(section, u"Caption", current.caption);
+        e.shortText = read(section, u"Short", current.shortText);
+        e.longText = read(section, u"Long", current.longText);
         updated.setEntry(n, std::move(e));
     }
     set.replaceAll(updated);

@@ -14,6 +14,7 @@
 #include "platform/qt/Launcher.h"
 #include "platform/qt/MessageBoxes.h"
 #include "platform/qt/SettingsStore.h"
+#include "tools/TextCleanup.h"
 
 #include <QAction>
 #include <QApplication>
@@ -607,10 +608,13 @@ void TfrmTallix32::buildMenus() {
          QKeySequence(QStringLiteral("Ctrl+T")), [this] { mnuUsefulTextClick(); });
     tools->addSeparator();
     item(tools, mnuStripReturns, QStringLiteral("&Strip Returns from E-mail"), "mnuStripReturns", {},
-         nullptr);
-    item(tools, mnuMacQuotes, QStringLiteral("&Replace Mac Smart Quotes"), "mnuMacQuotes", {},
-         nullptr);
-    item(tools, mnuMacAll, QStringLiteral("Convert &All Mac Characters"), "mnuMacAll", {}, nullptr);
+         [this] { mnuStripReturnsClick(); });
+    item(tools, mnuDeMacify, QStringLiteral("&Replace Mac Smart Quotes"), "mnuDeMacify", {},
+         [this] { mnuDeMacifyClick(); });
+    item(tools, mnuConvertAllMac, QStringLiteral("Convert &All Mac Characters"), "mnuConvertAllMac",
+         {}, [this] { mnuConvertAllMacClick(); });
+    for (QAction* a : {mnuDeMacify, mnuConvertAllMac})
+        a->setProperty("helpContext", tools::MacHelpContext);
     tools->addSeparator();
     item(tools, mnuMultiStats, QStringLiteral("&Multiple-File Error Statistics"), "mnuMultiStats",
          {}, [this] { mnuMultiStatsClick(); });

@@ -113,6 +113,10 @@ public:
     void setButtonFilePath(std::string path) { buttonFilePath_ = std::move(path); }
     class TfrmAnnButtons* frmAnnButtons = nullptr;
     // --- end of annotation button editor ---------------------------------------------
+    // --- text clean-up (TfrmTallix32Tools.cpp) --------------------------------------
+    void mnuStripReturnsClick();
+    void mnuDeMacifyClick();
+    void mnuConvertAllMacClick();
 
     // Lays the controls out for the current size (FormResize).
     void FormResize();
@@ -163,8 +167,8 @@ public:
     QAction *mnuAnnotationButtons = nullptr, *mnuOutputTitles = nullptr,
             *mnuOutputColours = nullptr, *mnuFeedFont = nullptr, *mnuBodyFont = nullptr;
     QAction *mnuCountWords = nullptr, *mnuViewErrorStats = nullptr, *mnuUsefulLinks = nullptr,
-            *mnuUsefulText = nullptr, *mnuStripReturns = nullptr, *mnuMacQuotes = nullptr,
-            *mnuMacAll = nullptr, *mnuMultiStats = nullptr, *mnuCharacterMap = nullptr;
+            *mnuUsefulText = nullptr, *mnuStripReturns = nullptr, *mnuDeMacify = nullptr,
+            *mnuConvertAllMac = nullptr, *mnuMultiStats = nullptr, *mnuCharacterMap = nullptr;
     QAction *mnuHelpContents = nullptr, *mnuSearch = nullptr, *mnuTutorial = nullptr,
             *mnuAbout = nullptr;
     QAction *popmnuCut = nullptr, *popmnuCopy = nullptr, *popmnuPaste = nullptr,
@@ -271,6 +275,14 @@ private:
     void showOutcome(const std::optional<Message>& m);
     void focusEssay();
     void createStatisticsWindows();
+
+    // --- text clean-up (TfrmTallix32Tools.cpp) --------------------------------------
+    // Lets the window repaint during a long clean-up.
+    std::function<void(int, int)> cleanupProgress();
+    // Puts the essay back as it was before a clean-up: its RTF, the selection, the
+    // line at the top of the view and whether the document had unsaved changes.
+    void restoreEssay(const std::string& rtf, bool changed, int selStart, int selLength,
+                      int topLine);
 
     SettingsStore& settings_;
     MarkedDocument doc_;

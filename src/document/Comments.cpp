@@ -16,8 +16,7 @@ std::u16string number(long long n) {
 
 bool endsWithLineBreak(const RichTextBuffer& b) {
     int end = b.selEnd();
-    return b.selLength() >= 2 && b.text()[std::size_t(end - 2)] == u'\r' &&
-           b.text()[std::size_t(end - 1)] == u'\n';
+    return b.selLength() >= 2 && b.charAt(end - 2) == u'\r' && b.charAt(end - 1) == u'\n';
 }
 
 // Renumbers green markers from `from` on: each k found in green becomes
@@ -110,11 +109,11 @@ std::optional<Message> addComment(MarkedDocument& d) {
     if (b.selStart() > 0) {
         scan::walkBackWhile(b, [](Colour c) { return c == markup::CommentMarkerColour; });
         int first = b.selStart();
-        if (b.text().compare(std::size_t(first), 2, u"\r\n") == 0)
+        if (b.charAt(first) == u'\r' && b.charAt(first + 1) == u'\n')
             first += 2;
         int last = first;
         while (last < b.length() && b.colourAt(last) == markup::CommentMarkerColour &&
-               b.text()[std::size_t(last)] >= u'0' && b.text()[std::size_t(last)] <= u'9')
+               b.charAt(last) >= u'0' && b.charAt(last) <= u'9')
             ++last;
         b.select(first, last - first);
         n = parseInteger(b.selText()).value_or(0) + 1;

@@ -17,7 +17,7 @@ bool isBookmarkAt(const RichTextBuffer& b, int pos) {
     for (int i = pos; i < pos + markup::BookmarkLength; ++i)
         if (b.colourAt(i) != markup::BookmarkColour)
             return false;
-    return std::u16string_view(b.text()).substr(std::size_t(pos), Mark.size()) == Mark;
+    return b.textRange(pos, markup::BookmarkLength) == Mark;
 }
 
 // Calls visit with the position of each bookmark mark in order, until it says stop.
@@ -54,8 +54,7 @@ std::optional<Message> bookmarkLimit(const Bookmarks& marks) {
 }
 
 std::u16string proposedBookmarkName(const RichTextBuffer& b) {
-    std::u16string name =
-        b.text().substr(std::size_t(b.selStart()), std::size_t(ProposedNameLength));
+    std::u16string name = b.textRange(b.selStart(), ProposedNameLength);
     // Never half of a character outside the basic plane.
     if (!name.empty() && name.back() >= 0xD800 && name.back() <= 0xDBFF)
         name.pop_back();

@@ -56,6 +56,23 @@ RichTextBuffer::RichTextBuffer() {
     default_.colour = clWindowText;
     insertion_ = default_;
     intern(default_);
+    paras_.insertValue(0, 1, ParaFormat{});
+}
+
+const std::u16string& RichTextBuffer::text() const {
+    if (!textViewValid_) {
+        textView_.clear();
+        textView_.reserve(std::size_t(length()));
+        text_.appendRange(0, length(), textView_);
+        textViewValid_ = true;
+    }
+    return textView_;
+}
+
+std::u16string RichTextBuffer::textRange(int pos, int len) const {
+    std::u16string out;
+    text_.appendRange(pos, len, out);
+    return out;
 }
 
 template <typename F> void RichTextBuffer::notify(F&& f) {
@@ -106,7 +123,7 @@ void RichTextBuffer::refreshInsertion() {
         insertion_ = formatAt(selStart_);
     else if (selStart_ > 0)
         insertion_ = formatAt(selStart_ - 1);
-    else if (!text_.empty())
+    else if (length() > 0)
         insertion_ = formatAt(0);
     // An empty text keeps the insertion formatting it has.
 }
@@ -137,9 +154,7 @@ void RichTextBuffer::select(int start, int len) {
 
 void RichTextBuffer::selectAll() { setSelectionRaw(0, length()); }
 
-std::u16string RichTextBuffer::selText() const {
-    return text_.substr(std::size_t(selStart_), std::size_t(selLength_));
-}
+std::u16string RichTextBuffer::selText() const { return textRange(selStart_, selLength_); }
 
 void RichTextBuffer::setSelText(std::u16string_view s) {
     std::u16string normalised;
@@ -228,7 +243,7 @@ void RichTextBuffer::applyFormat(int pos, int len,
     std::vector<std::pair<FormatIndex, FormatIndex>> memo;
     bool changed = false;
     for (int i = pos; i < pos + len; ++i) {
-        FormatIndex old = fmtIndex_[i];
+        const FormatIndex old = fmtIndex_[i];
         FormatIndex now = old;
         auto it = std::find_if(memo.begin(), memo.end(),
                                [old](const auto& m) { return m.first == old; });
@@ -241,7 +256,7 @@ void RichTextBuffer::applyFormat(int pos, int len,
             memo.emplace_back(old, now);
         }
         if (now != old) {
-            fmtIndex_[i] = now;
+            fmtIndex_.setValueAt(i, now);
             changed = true;
         }
     }
@@ -257,36 +272,26 @@ void RichTextBuffer::replaceRange(int pos, int removed, std::u16string_view adde
         throw std::logic_error("the buffer was edited from a change notification");
     // Paragraph starts inside (pos, pos + removed] belonged to the removed breaks:
     // those paragraphs merge into the one holding pos, which keeps its format.
-    auto first = std::upper_bound(lineStarts_.begin(), lineStarts_.end(), pos);
-    auto last = std::upper_bound(first, lineStarts_.end(), pos + removed);
-    std::size_t at = std::size_t(first - lineStarts_.begin());
-    std::size_t gone = std::size_t(last - first);
-    lineStarts_.erase(first, last);
-    paras_.erase(paras_.begin() + std::ptrdiff_t(at), paras_.begin() + std::ptrdiff_t(at + gone));
-    int delta = int(added.size()) - removed;
-    if (delta != 0)
-        for (std::size_t i = at; i < lineStarts_.size(); ++i)
-            lineStarts_[i] += delta;
+    const int line = lines_.partitionFromPosition(pos);
+    const int gone = lines_.partitionFromPosition(pos + removed) - line;
+    lines_.removePartitions(line + 1, gone);
+    paras_.deleteRange(line + 1, gone);
+    lines_.insertText(line, int(added.size()) - removed);
     std::vector<int> newStarts;
     for (std::size_t i = 0; i + 1 < added.size(); ++i)
         if (added[i] == u'\r' && added[i + 1] == u'\n')
             newStarts.push_back(pos + int(i) + 2);
     if (!newStarts.empty()) {
-        ParaFormat inherited = paras_[at - 1];
-        lineStarts_.insert(lineStarts_.begin() + std::ptrdiff_t(at), newStarts.begin(),
-                           newStarts.end());
-        paras_.insert(paras_.begin() + std::ptrdiff_t(at), newStarts.size(), inherited);
+        const ParaFormat inherited = paras_[line];
+        lines_.insertPartitions(line + 1, newStarts.data(), int(newStarts.size()));
+        paras_.insertValue(line + 1, int(newStarts.size()), inherited);
     }
 
-    text_.replace(std::size_t(pos), std::size_t(removed), added);
-    auto fpos = fmtIndex_.begin() + pos;
-    if (std::size_t(removed) >= added.size()) {
-        std::fill_n(fpos, added.size(), fmt);
-        fmtIndex_.erase(fpos + std::ptrdiff_t(added.size()), fpos + removed);
-    } else {
-        std::fill_n(fpos, removed, fmt);
-        fmtIndex_.insert(fpos + removed, added.size() - std::size_t(removed), fmt);
-    }
+    text_.deleteRange(pos, removed);
+    text_.insertFromArray(pos, added.data(), int(added.size()));
+    fmtIndex_.deleteRange(pos, removed);
+    fmtIndex_.insertValue(pos, int(added.size()), fmt);
+    textViewValid_ = false;
     int addedCount = int(added.size());
     notify([=](BufferObserver& o) { o.textReplaced(pos, removed, addedCount); });
 }
@@ -309,18 +314,20 @@ void RichTextBuffer::assign(RichContent c) {
     std::vector<FormatIndex> perChar = formatsOf(c, intern(default_));
     normaliseBreaks(c.text, perChar);
 
-    text_ = std::move(c.text);
-    fmtIndex_ = std::move(perChar);
+    text_.assign(c.text);
+    fmtIndex_.assign(perChar);
+    textView_ = std::move(c.text);
+    textViewValid_ = true;
     std::vector<ParaFormat> paras = std::move(c.paragraphs);
     rebuildLines();
-    paras.resize(lineStarts_.size(), paras.empty() ? ParaFormat{} : paras.back());
-    paras_ = std::move(paras);
-    for (ParaFormat& p : paras_)
+    paras.resize(std::size_t(lineCount()), paras.empty() ? ParaFormat{} : paras.back());
+    for (ParaFormat& p : paras)
         p.startIndentTwips = std::clamp(p.startIndentTwips, -31680, 31680);
+    paras_.assign(paras);
 
     selStart_ = 0;
     selLength_ = 0;
-    if (text_.empty())
+    if (length() == 0)
         insertion_ = default_;
     int newLength = length();
     int lastPara = lineCount() - 1;
@@ -354,34 +361,35 @@ int RichTextBuffer::removeAll(std::u16string_view literal) {
     if (literal.empty() || literal.find_first_of(u"\r\n") != std::u16string_view::npos)
         return 0;
     const std::size_t n = literal.size();
-    std::size_t at = text_.find(literal);
+    const std::u16string& t = text();
+    std::size_t at = t.find(literal);
     if (at == std::u16string::npos)
         return 0;
     const int first = int(at);
     const int oldLength = length();
     int removedBeforeCaret = 0;
     int count = 0;
-    // Compact text and formats in place: copy what lies between occurrences down.
-    std::size_t write = at;
-    std::size_t read = at;
+    // Copy what lies between occurrences into new text and formats, in one pass.
+    std::u16string kept;
+    std::vector<FormatIndex> keptFormats;
+    kept.reserve(t.size());
+    keptFormats.reserve(t.size());
+    std::size_t read = 0;
     while (at != std::u16string::npos) {
-        std::copy(text_.begin() + std::ptrdiff_t(read), text_.begin() + std::ptrdiff_t(at),
-                  text_.begin() + std::ptrdiff_t(write));
-        std::copy(fmtIndex_.begin() + std::ptrdiff_t(read), fmtIndex_.begin() + std::ptrdiff_t(at),
-                  fmtIndex_.begin() + std::ptrdiff_t(write));
-        write += at - read;
+        kept.append(t, read, at - read);
+        fmtIndex_.appendRange(int(read), int(at - read), keptFormats);
         if (int(at + n) <= selStart_)
             removedBeforeCaret += int(n);
         read = at + n;
         ++count;
-        at = text_.find(literal, read);
+        at = t.find(literal, read);
     }
-    std::copy(text_.begin() + std::ptrdiff_t(read), text_.end(), text_.begin() + std::ptrdiff_t(write));
-    std::copy(fmtIndex_.begin() + std::ptrdiff_t(read), fmtIndex_.end(),
-              fmtIndex_.begin() + std::ptrdiff_t(write));
-    write += text_.size() - read;
-    text_.resize(write);
-    fmtIndex_.resize(write);
+    kept.append(t, read);
+    fmtIndex_.appendRange(int(read), int(t.size() - read), keptFormats);
+    text_.assign(kept);
+    fmtIndex_.assign(keptFormats);
+    textView_ = std::move(kept);
+    textViewValid_ = true;
     // No line break was removed: the paragraphs stay, their starts move.
     rebuildLines();
     const int last = oldLength - first;
@@ -420,7 +428,7 @@ void RichTextBuffer::insertContent(const RichContent& c) {
         for (int k = 0; k < given; ++k) {
             ParaFormat p = c.paragraphs[std::size_t(k)];
             p.startIndentTwips = std::clamp(p.startIndentTwips, -31680, 31680);
-            paras_[std::size_t(firstLine + k)] = p;
+            paras_.setValueAt(firstLine + k, p);
         }
         const int last = firstLine + given - 1;
         notify([=](BufferObserver& o) { o.paragraphFormatChanged(firstLine, last); });
@@ -428,36 +436,58 @@ void RichTextBuffer::insertContent(const RichContent& c) {
     setSelectionRaw(start + int(text.size()), 0);
 }
 
-void RichTextBuffer::rebuildLines() {
-    lineStarts_.assign(1, 0);
-    for (std::size_t i = 0; i + 1 < text_.size(); ++i)
-        if (text_[i] == u'\r' && text_[i + 1] == u'\n')
-            lineStarts_.push_back(int(i) + 2);
+namespace {
+
+// The start of every line of t: 0, and the position after each CR LF pair.
+std::vector<int> lineStartsOf(std::u16string_view t) {
+    std::vector<int> starts{0};
+    for (std::size_t i = 0; i + 1 < t.size(); ++i)
+        if (t[i] == u'\r' && t[i + 1] == u'\n')
+            starts.push_back(int(i) + 2);
+    return starts;
+}
+
+} // namespace
+
+void RichTextBuffer::rebuildLines() { lines_.assign(lineStartsOf(text()), length()); }
+
+std::vector<ParaFormat> RichTextBuffer::paragraphList() const {
+    std::vector<ParaFormat> out;
+    out.reserve(std::size_t(paras_.length()));
+    paras_.appendRange(0, paras_.length(), out);
+    return out;
 }
 
 RichContent RichTextBuffer::content() const {
     RichContent c;
-    c.text = text_;
-    c.paragraphs = paras_;
-    std::size_t i = 0;
-    while (i < fmtIndex_.size()) {
-        std::size_t j = i + 1;
-        while (j < fmtIndex_.size() && fmtIndex_[j] == fmtIndex_[i])
-            ++j;
-        c.runs.push_back(FormatRun{int(j - i), formats_[fmtIndex_[i]]});
-        i = j;
+    c.text = text();
+    c.paragraphs = paragraphList();
+    // Runs of equal format indices, read piece by piece around the gap.
+    FormatIndex current = 0;
+    int run = 0;
+    for (std::span<const FormatIndex> piece : fmtIndex_.segments(0, fmtIndex_.length())) {
+        for (FormatIndex k : piece) {
+            if (run > 0 && k != current) {
+                c.runs.push_back(FormatRun{run, formats_[current]});
+                run = 0;
+            }
+            current = k;
+            ++run;
+        }
     }
+    if (run > 0)
+        c.runs.push_back(FormatRun{run, formats_[current]});
     return c;
 }
 
 // ---------------------------------------------------------------- paragraphs
 
 Alignment RichTextBuffer::paraAlignment() const {
-    return paras_[std::size_t(lineOfPosition(selStart_))].alignment;
+    return paras_[lineOfPosition(selStart_)].alignment;
 }
 
 int RichTextBuffer::paraStartIndent() const {
-    return paras_[std::size_t(lineOfPosition(selStart_))].startIndentTwips / 20;
+    return paras_[lineOfPosition(selStart_)].startIndentTwips / 20;
 }
 
 void RichTextBuffer::changeParagraphs(const std::function<void(ParaFormat&)>& change) {
@@ -466,10 +496,13 @@ void RichTextBuffer::changeParagraphs(const std::function<void(ParaFormat&)>& ch
     int first = lineOfPosition(selStart_);
     int last = lineOfPosition(selEnd());
     // A selection that ends where a paragraph starts does not reach into it.
-    if (last > first && lineStarts_[std::size_t(last)] == selEnd())
+    if (last > first && lineStart(last) == selEnd())
         --last;
-    for (int p = first; p <= last; ++p)
-        change(paras_[std::size_t(p)]);
+    for (int p = first; p <= last; ++p) {
+        ParaFormat f = paras_[p];
+        change(f);
+        paras_.setValueAt(p, f);
+    }
     notify([=](BufferObserver& o) { o.paragraphFormatChanged(first, last); });
 }
 
@@ -492,42 +525,51 @@ int RichTextBuffer::findText(std::u16string_view what, int start, int len,
     int n = int(what.size());
     if (end - start < n)
         return -1;
-    std::u16string pattern = opts.matchCase ? std::u16string(what) : foldedCopy(what);
+    const std::u16string pattern = opts.matchCase ? std::u16string(what) : foldedCopy(what);
     const char16_t first = pattern[0];
-    const char16_t* t = text_.data();
-    for (int i = start; i + n <= end; ++i) {
-        char16_t c = opts.matchCase ? t[i] : foldCase(t[i]);
-        if (c != first)
-            continue;
-        int k = 1;
-        for (; k < n; ++k) {
-            char16_t d = opts.matchCase ? t[i + k] : foldCase(t[i + k]);
-            if (d != pattern[std::size_t(k)])
-                break;
+    // One loop per case rule, so that the scan for the first character does not
+    // test the options at every position.
+    auto search = [&](auto fold) {
+        auto matchesAt = [&](int i) {
+            for (int k = 1; k < n; ++k)
+                if (fold(text_[i + k]) != pattern[std::size_t(k)])
+                    return false;
+            if (opts.wholeWord) {
+                const bool before = i > 0 && isWordChar(text_[i - 1]);
+                const bool after = i + n < length() && isWordChar(text_[i + n]);
+                if (before || after)
+                    return false;
+            }
+            return true;
+        };
+        // The candidate starts [start, end - n], read piece by piece around the gap.
+        int base = start;
+        for (std::span<const char16_t> piece : text_.segments(start, end - n + 1 - start)) {
+            const char16_t* p = piece.data();
+            const int count = int(piece.size());
+            for (int j = 0; j < count; ++j) {
+                while (j < count && fold(p[j]) != first)
+                    ++j;
+                if (j < count && matchesAt(base + j))
+                    return base + j;
+            }
+            base += count;
         }
-        if (k < n)
-            continue;
-        if (opts.wholeWord) {
-            bool before = i > 0 && isWordChar(t[i - 1]);
-            bool after = i + n < length() && isWordChar(t[i + n]);
-            if (before || after)
-                continue;
-        }
-        return i;
-    }
-    return -1;
+        return -1;
+    };
+    if (opts.matchCase)
+        return search([](char16_t c) { return c; });
+    return search([](char16_t c) { return foldCase(c); });
 }
 
 int RichTextBuffer::lineOfPosition(int pos) const {
-    pos = std::clamp(pos, 0, length());
-    auto it = std::upper_bound(lineStarts_.begin(), lineStarts_.end(), pos);
-    return int(it - lineStarts_.begin()) - 1;
+    return lines_.partitionFromPosition(std::clamp(pos, 0, length()));
 }
 
 int RichTextBuffer::lineStart(int line) const {
     if (line < 0 || line >= lineCount())
         return -1;
-    return lineStarts_[std::size_t(line)];
+    return lines_.positionFromPartition(line);
 }
 
 // ---------------------------------------------------------------- loading and saving
@@ -539,7 +581,10 @@ LoadResult RichTextBuffer::loadFromBytes(std::string_view bytes) {
         if (!r.ok)
             return LoadResult{false, r.error};
     } else {
-        c.text = text::normaliseLineBreaks(text::decodeTextFile(bytes));
+        std::optional<std::u16string> text = text::decodeEssayText(bytes);
+        if (!text)
+            return LoadResult{false, "The data is neither RTF nor text."};
+        c.text = std::move(*text);
         if (!c.text.empty())
             c.runs.push_back(FormatRun{int(c.text.size()), default_});
     }
@@ -560,19 +605,23 @@ std::string RichTextBuffer::saveRtf() const { return writeRtf(content()); }
 // ---------------------------------------------------------------- invariants
 
 bool RichTextBuffer::check() const {
-    if (fmtIndex_.size() != text_.size())
+    if (!text_.check() || !fmtIndex_.check() || !paras_.check() || !lines_.check())
         return false;
-    for (FormatIndex k : fmtIndex_)
-        if (k >= formats_.size())
+    if (fmtIndex_.length() != text_.length())
+        return false;
+    for (int i = 0; i < fmtIndex_.length(); ++i)
+        if (fmtIndex_[i] >= formats_.size())
             return false;
-    if (hasLoneBreak(text_))
+    const std::u16string t = textRange(0, length());
+    if (hasLoneBreak(t) || (textViewValid_ && textView_ != t))
         return false;
-    std::vector<int> starts{0};
-    for (std::size_t i = 0; i + 1 < text_.size(); ++i)
-        if (text_[i] == u'\r' && text_[i + 1] == u'\n')
-            starts.push_back(int(i) + 2);
-    if (starts != lineStarts_ || paras_.size() != lineStarts_.size())
+    const std::vector<int> starts = lineStartsOf(t);
+    if (int(starts.size()) != lineCount() || paras_.length() != lineCount() ||
+        lines_.length() != length())
         return false;
+    for (int line = 0; line < lineCount(); ++line)
+        if (lineStart(line) != starts[std::size_t(line)])
+            return false;
     if (selStart_ < 0 || selLength_ < 0 || selEnd() > length())
         return false;
     return !insidePair(selStart_) && !insidePair(selEnd());

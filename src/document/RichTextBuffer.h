@@ -13,7 +13,16 @@
 //
 // Every change of text or format passes through replaceRange() or applyFormat(),
 // and observers hear of each change with its exact range after it is made.
+//
+// Storage: text, one format index per character and one paragraph format per line
+// are gap buffers (SplitVector), and the line starts a Partitioning, so that an
+// edit costs about the distance from the previous one, not the length of the
+// document. Whole-document algorithms read single characters with charAt(), pieces
+// with textRange() and searches with findText(); text() closes the gap into a copy
+// that is only made again after the next edit.
+#include "document/Partitioning.h"
 #include "document/RichContent.h"
+#include "document/SplitVector.h"
 
 #include <functional>
 #include <string>
@@ -55,9 +64,15 @@ public:
     RichTextBuffer& operator=(const RichTextBuffer&) = delete;
 
     // --- whole text -------------------------------------------------------------
-    // The plain text, line breaks as CR LF. A view, valid until the next edit.
-    const std::u16string& text() const { return text_; }
-    int length() const { return int(text_.size()); }
+    // The plain text, line breaks as CR LF. A view, valid until the next edit; the
+    // first call after an edit copies the whole text, so loops that edit read with
+    // charAt(), textRange() or findText() instead.
+    const std::u16string& text() const;
+    int length() const { return text_.length(); }
+    // The character at pos; 0 outside [0, length).
+    char16_t charAt(int pos) const { return text_.valueAt(pos); }
+    // The characters [pos, pos + length), clamped to the text.
+    std::u16string textRange(int pos, int length) const;
     // Replaces everything with plain text in the default attributes (line breaks
     // normalised to CR LF); the caret goes to 0. An empty string empties the buffer.
     void setText(std::u16string_view text);
@@ -132,6 +147,7 @@ public:
     void setParaAlignment(Alignment a);
     int paraStartIndent() const; // points
     void setParaStartIndent(int points);
+    // The format of a line, 0 <= line < lineCount().
     const ParaFormat& paragraphFormat(int line) const { return paras_[line]; }
 
     // --- find ---------------------------------------------------------------------------
@@ -141,10 +157,10 @@ public:
     int findText(std::u16string_view what, int start, int length, FindOptions opts = {}) const;
 
     // --- lines --------------------------------------------------------------------------
-    int lineCount() const { return int(lineStarts_.size()); }
-    // The line holding pos (clamped to [0, length]).
+    int lineCount() const { return lines_.partitions(); }
+    // The line holding pos (clamped to [0, length]); O(log lines).
     int lineOfPosition(int pos) const;
-    // The first position of a line, or -1 for a line that does not exist.
+    // The first position of a line, or -1 for a line that does not exist; O(1).
     int lineStart(int line) const;
 
     // --- loading and saving ---------------------------------------------------------
@@ -184,17 +200,24 @@ private:
     void applyFormat(int pos, int len, const std::function<void(CharFormat&)>& change);
     void changeSelFormat(const std::function<void(CharFormat&)>& change);
     void changeParagraphs(const std::function<void(ParaFormat&)>& change);
+    // Line starts found anew from the text, for a whole-text change.
     void rebuildLines();
+    // The line formats as a list, and back.
+    std::vector<ParaFormat> paragraphList() const;
     void setSelectionRaw(int start, int length);
 
     template <typename F> void notify(F&& f);
 
-    std::u16string text_;
-    std::vector<FormatIndex> fmtIndex_;       // one per character
+    SplitVector<char16_t> text_;
+    SplitVector<FormatIndex> fmtIndex_;       // one per character
     std::vector<CharFormat> formats_;         // distinct formats, stored once
     std::unordered_map<std::size_t, std::vector<FormatIndex>> formatLookup_;
-    std::vector<int> lineStarts_{0};          // first position of each paragraph
-    std::vector<ParaFormat> paras_{ParaFormat{}};
+    Partitioning lines_;                      // first position of each paragraph
+    SplitVector<ParaFormat> paras_;           // one per paragraph
+
+    // The contiguous copy text() hands out, made again after an edit.
+    mutable std::u16string textView_;
+    mutable bool textViewValid_ = true;
 
     int selStart_ = 0;
     int selLength_ = 0;

@@ -2,6 +2,7 @@
 
 #include "document/CodePages.h"
 #include "document/RtfTokenizer.h"
+#include "document/TextCodec.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -127,6 +128,8 @@ enum class Word : std::uint8_t {
     Pard, AlignLeft, AlignCenter, AlignRight, LeftIndent,
     // text
     Par, Cell, Row, Char,
+    // footnotes and endnotes: the group of the note, and the automatic number
+    Footnote, NoteNumber,
     // destinations
     FontTable, ColourTable, Skip, Upr, Ud, NestTableProps,
 };
@@ -155,6 +158,7 @@ const std::unordered_map<std::string_view, WordInfo>& wordTable() {
             // The buffer has no soft line break, so \line ends the paragraph too.
             {"par", {Word::Par}}, {"line", {Word::Par}}, {"sect", {Word::Par}}, {"page", {Word::Par}},
             {"cell", {Word::Cell}}, {"nestcell", {Word::Cell}}, {"row", {Word::Row}}, {"nestrow", {Word::Row}},
+            {"footnote", {Word::Footnote}}, {"chftn", {Word::NoteNumber}}, {"chatn", {Word::NoteNumber}},
             {"tab", {Word::Char, u'\t'}}, {"emdash", {Word::Char, 0x2014}}, {"endash", {Word::Char, 0x2013}},
             {"bullet", {Word::Char, 0x2022}}, {"lquote", {Word::Char, 0x2018}},
             {"rquote", {Word::Char, 0x2019}}, {"ldblquote", {Word::Char, 0x201C}},
@@ -173,7 +177,7 @@ const std::unordered_map<std::string_view, WordInfo>& wordTable() {
         // Destinations whose content is not part of the visible text.
         for (std::string_view d :
              {"info", "stylesheet", "pict", "object", "objdata", "header", "headerl", "headerr", "headerf",
-              "footer", "footerl", "footerr", "footerf", "footnote", "listtable", "listoverridetable",
+              "footer", "footerl", "footerr", "footerf", "listtable", "listoverridetable",
               "rsidtbl", "generator", "themedata", "colorschememapping", "latentstyles", "datastore",
               "xmlnstbl", "pgdsctbl", "fldinst", "filetbl", "revtbl", "pn", "pnseclvl", "pntxta", "pntxtb",
               "nonshppict", "shp", "shpinst", "shprslt", "sp", "sn", "sv", "do", "xe", "tc", "tcn", "txe",
@@ -286,8 +290,16 @@ private:
     void flushText();
     void finish();
 
+    // Notes
+    void beginNote();
+    void endNote();
+    void noteNumber();
+    void appendNotes();
+
     rtf::Tokenizer tokens_;
     RichContent& out_;
+    // Where text goes: the document, or the note being read.
+    RichContent* target_ = &out_;
     std::vector<State> stack_;
     std::size_t overflowDepth_ = 0; // groups open beyond MaxGroupDepth
 
@@ -318,6 +330,18 @@ private:
     bool lastWasCr_ = false;   // to read CR LF written as two characters as one break
     bool paraHasText_ = false;
     ParaFormat lastTextPara_; // paragraph format in force at the last character
+
+    // Footnotes and endnotes in the order of their groups, numbered together from
+    // 1. They go to the end of the document; the text keeps each reference mark
+    // as its number.
+    std::vector<RichContent> notes_;
+    std::size_t noteDepth_ = 0; // the depth of the note group being read; 0: none
+    struct DocumentPlace {      // the document's output state while a note is read
+        bool pendingTab = false;
+        bool lastWasCr = false;
+        bool paraHasText = false;
+        ParaFormat lastTextPara;
+    } documentPlace_;
 };
 
 void Reader::run() {
@@ -350,7 +374,7 @@ void Reader::run() {
             // \* marks a destination to be ignored unless it is understood.
             starPending_ = false;
             const WordInfo* w = t.kind == TokenKind::ControlWord && !t.malformed ? lookup(t.text) : nullptr;
-            if (!w || (w->word != Word::Ud && w->word != Word::NestTableProps)) {
+            if (!w || (w->word != Word::Ud && w->word != Word::NestTableProps && w->word != Word::Footnote)) {
                 startSkip();
                 if (handleSkipped(t))
                     return finish();
@@ -428,6 +452,8 @@ bool Reader::closeGroup() {
             commitColour(); // a last entry without its ';'
         formatDirty_ = true;
     }
+    if (noteDepth_ != 0 && stack_.size() == noteDepth_)
+        endNote();
     if (stack_.size() == 1)
         return true; // the end of the document; anything after it is ignored
     stack_.pop_back();
@@ -623,6 +649,17 @@ void Reader::handleWord(const Token& t) {
     case Word::Char:
         if (s.dest == Dest::Text)
             emitChar(info->ch);
+        break;
+    case Word::Footnote:
+        // A note inside a note, or one outside the text, is not read.
+        if (s.dest != Dest::Text || noteDepth_ != 0 || stack_.size() < 2)
+            startSkip();
+        else
+            beginNote();
+        break;
+    case Word::NoteNumber:
+        if (s.dest == Dest::Text)
+            noteNumber();
         break;
 
     case Word::FontTable:
@@ -833,7 +870,8 @@ void Reader::emitChar(char16_t c) {
         return;
     switch (c) {
     case 0:
-        return;
+        c = text::withoutNul(c); // kept in its place, as a character a save can keep
+        break;
     case u'\r':
         paragraphBreak();
         lastWasCr_ = true;
@@ -845,12 +883,11 @@ void Reader::emitChar(char16_t c) {
         }
         paragraphBreak();
         return;
-    case 0x0B:   // vertical tab: a manual line break
-    case 0x0C:   // form feed: a page break
-    case 0x2028: // line separator
-    case 0x2029: // paragraph separator
-        paragraphBreak();
-        return;
+    // Vertical tab, form feed and the line and paragraph separators stay what
+    // they are: RTF writes its breaks as \line, \page and \par, so a writer that
+    // spells one of these characters out (ours does, for a character the essay
+    // holds) means the character itself, and turning it into a break would move
+    // every later position of a document saved and loaded again.
     default:
         break;
     }
@@ -904,8 +941,8 @@ void Reader::paragraphBreak() {
     if (formatDirty_)
         updateFormat();
     flushText();
-    out_.paragraphs.back() = st().para;
-    out_.appendParagraphBreak(pendingFormat_, ParaFormat{});
+    target_->paragraphs.back() = st().para;
+    target_->appendParagraphBreak(pendingFormat_, ParaFormat{});
     paraHasText_ = false;
     lastWasCr_ = false;
 }
@@ -927,20 +964,24 @@ void Reader::endRow() {
 void Reader::updateFormat() {
     const State& s = st();
     CharFormat& f = scratchFormat_;
-    f.colour = (s.colourIndex >= 0 && static_cast<std::size_t>(s.colourIndex) < colours_.size())
-                   ? colours_[static_cast<std::size_t>(s.colourIndex)]
-                   : clWindowText;
+    // Text without \cf (after \plain, or from the start) has the colour of entry 0,
+    // as \cf0 does: an empty entry is the automatic colour, but older rich-text
+    // controls list black there and write their plain text with no \cf at all.
+    const std::size_t colourIndex = s.colourIndex < 0 ? 0 : static_cast<std::size_t>(s.colourIndex);
+    f.colour = colourIndex < colours_.size() ? colours_[colourIndex] : clWindowText;
     f.style = s.style;
     f.sizeHalfPoints = s.sizeHalfPoints;
     static const std::u16string defaultFontName = CharFormat{}.fontName;
     const Font* font = fontOf(s.fontNumber);
     f.fontName = (font && !font->name.empty()) ? font->name : defaultFontName;
+    // A third of the size, in whole half-points as RTF keeps offsets, so that
+    // writing the offset and reading it back gives the same.
     switch (s.script) {
     case Script::Super:
-        f.offsetTwips = s.sizeHalfPoints * 10 / 3;
+        f.offsetTwips = s.sizeHalfPoints / 3 * 10;
         break;
     case Script::Sub:
-        f.offsetTwips = -(s.sizeHalfPoints * 10 / 3);
+        f.offsetTwips = -(s.sizeHalfPoints / 3 * 10);
         break;
     case Script::None:
         f.offsetTwips = s.upTwips;
@@ -956,11 +997,13 @@ void Reader::updateFormat() {
 void Reader::flushText() {
     if (pending_.empty())
         return;
-    out_.appendText(pending_, pendingFormat_);
+    target_->appendText(pending_, pendingFormat_);
     pending_.clear();
 }
 
 void Reader::finish() {
+    if (noteDepth_ != 0)
+        endNote(); // the document was cut off inside a note
     if (!stack_.empty()) {
         flushHighSurrogate();
         pendingTab_ = false; // a row cut off before its \row
@@ -968,6 +1011,119 @@ void Reader::finish() {
         // The last paragraph has no \par: it takes the format in force at its last
         // character, or at the end of the document when it is empty.
         out_.paragraphs.back() = paraHasText_ ? lastTextPara_ : st().para;
+    }
+    appendNotes();
+}
+
+// ---- Footnotes and endnotes ----
+
+void Reader::beginNote() {
+    flushHighSurrogate();
+    if (formatDirty_)
+        updateFormat();
+    flushText();
+    documentPlace_ = DocumentPlace{pendingTab_, lastWasCr_, paraHasText_, lastTextPara_};
+    pendingTab_ = lastWasCr_ = paraHasText_ = false;
+    notes_.emplace_back();
+    target_ = &notes_.back();
+    noteDepth_ = stack_.size();
+}
+
+void Reader::endNote() {
+    flushHighSurrogate();
+    pendingTab_ = false;
+    if (formatDirty_)
+        updateFormat();
+    flushText();
+    target_->paragraphs.back() = paraHasText_ ? lastTextPara_ : st().para;
+    target_ = &out_;
+    noteDepth_ = 0;
+    pendingTab_ = documentPlace_.pendingTab;
+    lastWasCr_ = documentPlace_.lastWasCr;
+    paraHasText_ = documentPlace_.paraHasText;
+    lastTextPara_ = documentPlace_.lastTextPara;
+    formatDirty_ = true;
+}
+
+// The automatic number of a note. In the text it is the reference mark, written
+// as the number of the note that follows it; inside the note it only repeats the
+// mark, which appendNotes writes as "n. " instead.
+void Reader::noteNumber() {
+    if (noteDepth_ != 0)
+        return;
+    for (char c : std::to_string(notes_.size() + 1))
+        emitChar(static_cast<char16_t>(c));
+}
+
+namespace {
+
+// Drops the first n characters of content, with their runs.
+void dropFront(RichContent& c, std::size_t n) {
+    c.text.erase(0, n);
+    auto run = c.runs.begin();
+    while (n > 0 && run != c.runs.end()) {
+        const std::size_t take = std::min(n, static_cast<std::size_t>(run->length));
+        run->length -= static_cast<int>(take);
+        n -= take;
+        if (run->length == 0)
+            ++run;
+    }
+    c.runs.erase(c.runs.begin(), run);
+}
+
+// Drops the last n characters of content, with their runs.
+void dropBack(RichContent& c, std::size_t n) {
+    c.text.resize(c.text.size() - n);
+    while (n > 0 && !c.runs.empty()) {
+        const std::size_t take = std::min(n, static_cast<std::size_t>(c.runs.back().length));
+        c.runs.back().length -= static_cast<int>(take);
+        n -= take;
+        if (c.runs.back().length == 0)
+            c.runs.pop_back();
+    }
+}
+
+// Appends content at the end of out, which ends in an empty paragraph: that
+// paragraph becomes the content's first.
+void appendContent(RichContent& out, RichContent&& c) {
+    out.text += c.text;
+    for (FormatRun& run : c.runs) {
+        if (!out.runs.empty() && out.runs.back().format == run.format)
+            out.runs.back().length += run.length;
+        else
+            out.runs.push_back(std::move(run));
+    }
+    out.paragraphs.back() = c.paragraphs.front();
+    out.paragraphs.insert(out.paragraphs.end(), c.paragraphs.begin() + 1, c.paragraphs.end());
+}
+
+} // namespace
+
+// Each note becomes a paragraph at the end of the document: its number, ". ",
+// and its text without the blanks that followed its mark and without the breaks
+// at its end. A note of several paragraphs keeps its inner breaks.
+void Reader::appendNotes() {
+    std::size_t number = 0;
+    for (RichContent& note : notes_) {
+        ++number;
+        std::size_t lead = 0;
+        while (lead < note.text.size() &&
+               (note.text[lead] == u' ' || note.text[lead] == u'\t' || note.text[lead] == 0x00A0))
+            ++lead;
+        dropFront(note, lead);
+        while (note.text.size() >= 2 && note.text.ends_with(u"\r\n")) {
+            dropBack(note, 2);
+            note.paragraphs.pop_back();
+        }
+        const CharFormat numberFormat = note.runs.empty() ? pendingFormat_ : note.runs.front().format;
+        if (!out_.text.empty() && !out_.text.ends_with(u"\r\n")) {
+            const CharFormat last = out_.runs.back().format;
+            out_.appendParagraphBreak(last, ParaFormat{});
+        }
+        RichContent numbered; // the number joins the note's first paragraph
+        numbered.appendText(text::fromUtf8(std::to_string(number)) + u". ", numberFormat);
+        appendContent(numbered, std::move(note));
+        appendContent(out_, std::move(numbered));
     }
 }
 

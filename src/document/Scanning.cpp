@@ -64,8 +64,9 @@ int findMarkup(RichTextBuffer& b, std::u16string_view text, int from, Colour col
 int findBookmark(const RichTextBuffer& b, int from) {
     if (from < 0 || from > b.length())
         return -1;
-    auto at = b.text().find(markup::BookmarkText, std::size_t(from));
-    return at == std::u16string::npos ? -1 : int(at);
+    FindOptions exact;
+    exact.matchCase = true;
+    return b.findText(markup::BookmarkText, from, b.length() - from, exact);
 }
 
 int removeBookmarks(RichTextBuffer& b) {
@@ -78,52 +79,49 @@ int removeBookmarks(RichTextBuffer& b) {
 
 namespace {
 
-bool isLineBreakAt(const std::u16string& t, int i) {
-    return i >= 0 && i + 1 < int(t.size()) && t[std::size_t(i)] == u'\r' &&
-           t[std::size_t(i) + 1] == u'\n';
+bool isLineBreakAt(const RichTextBuffer& b, int i) {
+    return i >= 0 && b.charAt(i) == u'\r' && b.charAt(i + 1) == u'\n';
 }
 
-bool isSurrogatePairAt(const std::u16string& t, int i) {
-    return i >= 0 && i + 1 < int(t.size()) && t[std::size_t(i)] >= 0xD800 &&
-           t[std::size_t(i)] <= 0xDBFF && t[std::size_t(i) + 1] >= 0xDC00 &&
-           t[std::size_t(i) + 1] <= 0xDFFF;
+bool isSurrogatePairAt(const RichTextBuffer& b, int i) {
+    return i >= 0 && b.charAt(i) >= 0xD800 && b.charAt(i) <= 0xDBFF &&
+           b.charAt(i + 1) >= 0xDC00 && b.charAt(i + 1) <= 0xDFFF;
 }
 
 // One character, or the pair that starts at i.
-int unitLength(const std::u16string& t, int i) {
-    return isLineBreakAt(t, i) || isSurrogatePairAt(t, i) ? 2 : 1;
+int unitLength(const RichTextBuffer& b, int i) {
+    return isLineBreakAt(b, i) || isSurrogatePairAt(b, i) ? 2 : 1;
 }
 
 } // namespace
 
 CharRange caretDeletionRange(const RichTextBuffer& b, CaretDeletion kind) {
-    const std::u16string& t = b.text();
     const int caret = b.selStart();
     CharRange r{caret, caret};
     switch (kind) {
     case CaretDeletion::Forward:
         if (caret < b.length())
-            r.to = caret + unitLength(t, caret);
+            r.to = caret + unitLength(b, caret);
         break;
     case CaretDeletion::Backward:
         if (caret > 0)
-            r.from = caret - (caret >= 2 ? unitLength(t, caret - 2) : 1);
+            r.from = caret - (caret >= 2 ? unitLength(b, caret - 2) : 1);
         break;
     case CaretDeletion::WordBackward: {
         if (caret == 0)
             break;
-        if (isLineBreakAt(t, caret - 2)) {
+        if (isLineBreakAt(b, caret - 2)) {
             r.from = caret - 2;
             break;
         }
         int from = caret;
-        while (from > 0 && (t[std::size_t(from) - 1] == u' ' || t[std::size_t(from) - 1] == u'\t'))
+        while (from > 0 && (b.charAt(from - 1) == u' ' || b.charAt(from - 1) == u'\t'))
             --from;
-        if (from > 0 && isWordChar(t[std::size_t(from) - 1])) {
-            while (from > 0 && isWordChar(t[std::size_t(from) - 1]))
+        if (from > 0 && isWordChar(b.charAt(from - 1))) {
+            while (from > 0 && isWordChar(b.charAt(from - 1)))
                 --from;
         } else if (from == caret) {
-            from = isSurrogatePairAt(t, from - 2) ? from - 2 : from - 1;
+            from = isSurrogatePairAt(b, from - 2) ? from - 2 : from - 1;
         }
         r.from = from;
         break;
@@ -136,7 +134,7 @@ void stripEnd(RichTextBuffer& b) {
     auto trailing = [&b] {
         if (b.length() == 0)
             return false;
-        char16_t c = b.text().back();
+        const char16_t c = b.charAt(b.length() - 1);
         return c == u'\t' || c == u'\n' || c == u'\r' || c == u' ';
     };
     while (trailing()) {

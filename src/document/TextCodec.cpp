@@ -125,6 +125,42 @@ std::u16string decodeTextFile(std::string_view bytes) {
     return out;
 }
 
+std::u16string withoutNul(std::u16string text) {
+    for (char16_t& c : text)
+        c = withoutNul(c);
+    return text;
+}
+
+std::optional<std::u16string> decodeEssayText(std::string_view bytes) {
+    const bool utf16 = bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF";
+    if (!utf16 && bytes.find('\0') != std::string_view::npos)
+        return std::nullopt;
+    const std::u16string decoded = decodeTextFile(bytes);
+    std::size_t controls = 0;
+    for (char16_t c : decoded) {
+        // Tabs, breaks and the end-of-file mark of old DOS editors belong in text.
+        const bool layout = c == u'\t' || c == u'\n' || c == u'\r' || c == u'\v' || c == u'\f' ||
+                            c == 0x1A;
+        if ((c < 0x20 && !layout) || (c >= 0x7F && c <= 0x9F))
+            ++controls;
+    }
+    if (controls * 10 > decoded.size())
+        return std::nullopt;
+    std::u16string text;
+    text.reserve(decoded.size() + decoded.size() / 16);
+    for (std::size_t i = 0; i < decoded.size(); ++i) {
+        const char16_t c = decoded[i];
+        if (c == u'\r' || c == u'\n' || c == u'\v' || c == u'\f') {
+            text += u"\r\n";
+            if (c == u'\r' && i + 1 < decoded.size() && decoded[i + 1] == u'\n')
+                ++i;
+        } else {
+            text.push_back(withoutNul(c));
+        }
+    }
+    return text;
+}
+
 std::string encodeTextFile(std::u16string_view text) {
     std::string out;
     out.reserve(text.size());

@@ -1,6 +1,7 @@
 #pragma once
 // Text encodings of the 8-bit text files (plain-text essays and exports, button
 // files, titles files, the two libraries) and of UTF-8 for the program's own use.
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,22 @@ namespace tallix::text {
 // malformed sequences in text read as Unicode become U+FFFD. Line breaks are left
 // as they are.
 std::u16string decodeTextFile(std::string_view bytes);
+
+// What the readers make of the characters that no document of ours keeps: U+0000
+// (which RTF readers drop and profile values end at) becomes U+FFFD, so that every
+// later save and load keeps the text and its positions.
+inline constexpr char16_t NulReplacement = 0xFFFD;
+constexpr char16_t withoutNul(char16_t c) { return c == 0 ? NulReplacement : c; }
+std::u16string withoutNul(std::u16string text);
+
+// The text of a plain-text essay (the import of a text file, and a marked file
+// that is not RTF): decoded as decodeTextFile does, with U+0000 as U+FFFD, each
+// vertical tab and form feed a line break, and every line break CR LF. Nothing
+// when the bytes are not text in any of those encodings: a NUL byte outside
+// UTF-16 text, or control characters (other than tab, line breaks and
+// the DOS end-of-file mark) making up more than one character in ten
+// (executables, images and other binary files).
+std::optional<std::u16string> decodeEssayText(std::string_view bytes);
 
 // Encodes text for a text file: Windows-1252 when every character has a byte there,
 // else UTF-8 with a byte-order mark.

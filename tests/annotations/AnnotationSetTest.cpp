@@ -212,3 +212,16 @@ TEST_F(AnnotationSetTest, DefaultButtonFileLivesInTheProgramFolder) {
 }
 
 } // namespace
+
+TEST_F(AnnotationSetTest, ANulInAValueSurvivesWritingBack) {
+    // Read as U+FFFD, which the written file keeps; a NUL would end the value.
+    AnnotationSet set = defaults_;
+    readButtonFile(set, put("nul.btn", std::string("[3]\r\nShort=\0Gap\r\nLong=Half\0way\r\n", 32)));
+    EXPECT_EQ(set.entry(3).shortText, u"\uFFFDGap");
+    EXPECT_EQ(set.entry(3).longText, u"Half\uFFFDway");
+    writeButtonFile(set, path("nul.btn"));
+    AnnotationSet back = defaults_;
+    readButtonFile(back, path("nul.btn"));
+    EXPECT_EQ(back.entry(3), set.entry(3));
+    EXPECT_TRUE(back.sameContent(set));
+}

@@ -1,7 +1,11 @@
+#include "annotations/Annotating.h"
+#include "document/Comments.h"
 #include "document/DocumentCommands.h"
+#include "document/EditGuard.h"
 #include "document/MarkedDocument.h"
 #include "document/Scanning.h"
 
+#include "DataFiles.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -496,4 +500,186 @@ TEST(DocumentCommandsDecisions, ARecentEntryWhoseFileIsGoneStays) {
     EXPECT_EQ(d.recentFiles.entry(1), "/nowhere/lost.tlx");
     EXPECT_FALSE(cmd.openRecent(2)); // unused entry: nothing to open
     EXPECT_EQ(p.shown.size(), 1u);
+}
+
+// ------------------------------------------------------------------ files from elsewhere
+
+namespace {
+
+// The colour, style, size and raise of the first occurrence of a piece of text.
+CharFormat formatOfText(const RichTextBuffer& b, std::u16string_view piece) {
+    const int at = b.findText(piece, 0, b.length(), FindOptions{true, false});
+    EXPECT_GE(at, 0) << "not found";
+    return at < 0 ? CharFormat{} : b.formatAt(at);
+}
+
+bool allBlack(const RichTextBuffer& b, std::u16string_view piece) {
+    const int at = b.findText(piece, 0, b.length(), FindOptions{true, false});
+    if (at < 0)
+        return false;
+    for (int i = at; i < at + int(piece.size()); ++i)
+        if (b.colourAt(i) != clBlack)
+            return false;
+    return true;
+}
+
+} // namespace
+
+TEST(OlderControlMarkedFile, PlainTextIsEssayTextThatTakesMarking) {
+    // Black is colour 0 of its table and its plain text has \plain and no \cf.
+    MarkedDocument d;
+    ASSERT_TRUE(d.loadTlxFile(tallix::testing::dataPath("rtf/older-control-marked.tlx")).ok);
+    RichTextBuffer& b = d.essay();
+    EXPECT_EQ(b.text(), u"My Holiday\r\n"
+                        u"Every year we goesTense to the seaside.\r\n"
+                        u"The hotel was very nice1 and the staff were well organisedGood.\r\n"
+                        u"The End\r\n");
+    EXPECT_TRUE(allBlack(b, u"My Holiday"));
+    EXPECT_TRUE(allBlack(b, u" to the seaside."));
+    EXPECT_TRUE(allBlack(b, u"The End"));
+    EXPECT_EQ(formatOfText(b, u"goes").colour, clBlue);
+    EXPECT_EQ(formatOfText(b, u"goes").style, fsUnderline);
+    const CharFormat label = formatOfText(b, u"Tense");
+    EXPECT_EQ(label.colour, clRed);
+    EXPECT_EQ(label.style, fsItalic);
+    EXPECT_EQ(label.sizePoints(), 8);
+    EXPECT_EQ(label.offsetTwips, 60);
+    EXPECT_EQ(formatOfText(b, u"very nice").colour, clNavy);
+    EXPECT_EQ(formatOfText(b, u"1").colour, clGreen);
+    EXPECT_EQ(formatOfText(b, u"1").offsetTwips, 60);
+    EXPECT_EQ(formatOfText(b, u"Good").colour, clTeal);
+    EXPECT_EQ(b.paragraphFormat(0).alignment, Alignment::Center);
+    EXPECT_EQ(b.paragraphFormat(1).startIndentTwips, 720);
+    EXPECT_EQ(b.paragraphFormat(3).alignment, Alignment::Center);
+    EXPECT_EQ(d.commentTexts, std::vector<std::u16string>{u"Which hotel?"});
+    EXPECT_EQ(d.feedback1Text, u"A lively account.\r\nKeep it up.");
+    EXPECT_EQ(d.feedback2Text, u"Check your tenses.");
+    EXPECT_EQ(d.grade, u"62%");
+
+    // Typing in its plain text is allowed.
+    b.setSelStart(b.findText(u"seaside", 0, b.length()) + 3);
+    EXPECT_TRUE(guard::isEditable(b));
+    // An annotation on plain text is not an overlap.
+    b.select(b.findText(u"seaside", 0, b.length()), 7);
+    EXPECT_EQ(addAnnotation(b, clRed, u"Sp"), std::nullopt);
+    EXPECT_NE(b.findText(u"seasideSp", 0, b.length(), FindOptions{true, false}), -1);
+    // Nor is a comment on plain text; it is numbered before the one after it.
+    b.select(b.findText(u"Every", 0, b.length()), 5);
+    EXPECT_EQ(comments::addComment(d), std::nullopt);
+    EXPECT_EQ(d.commentTexts.size(), 2u);
+    EXPECT_NE(b.findText(u"Every1", 0, b.length(), FindOptions{true, false}), -1);
+    EXPECT_NE(b.findText(u"nice2", 0, b.length(), FindOptions{true, false}), -1);
+
+    // Saved again, its essay text is still black text.
+    TempFolder dir;
+    ASSERT_TRUE(d.saveTlx(dir.file("again.tlx")).ok);
+    MarkedDocument again;
+    ASSERT_TRUE(again.loadTlxFile(dir.file("again.tlx")).ok);
+    EXPECT_TRUE(allBlack(again.essay(), u" to the "));
+    EXPECT_TRUE(allBlack(again.essay(), u"My Holiday"));
+    EXPECT_TRUE(allBlack(again.essay(), u"The End"));
+    EXPECT_EQ(again.essay().text(), b.text());
+}
+
+TEST(OlderControlMarkedFile, AnEmptyFirstColourStillMeansAutomatic) {
+    TempFolder dir;
+    const std::string path = dir.write(
+        "auto.tlx", "{\\rtf1\\ansi{\\colortbl;\\red0\\green0\\blue255;}\\plain Plain \\cf1 blue\\plain  again"
+                    "TallixComments:FeedbackOne:EndFeedbackOneFeedbackTwo:EndFeedbackTwo"
+                    "TallixGrade:EndTallixGrade  }");
+    MarkedDocument d;
+    ASSERT_TRUE(d.loadTlxFile(path).ok);
+    EXPECT_EQ(d.essay().text(), u"Plain blue again");
+    EXPECT_EQ(d.essay().colourAt(0), clWindowText);
+    EXPECT_EQ(d.essay().colourAt(6), clBlue);
+    EXPECT_EQ(d.essay().colourAt(11), clWindowText);
+}
+
+namespace {
+
+// Files that are neither RTF nor text, as a teacher might pick them by mistake.
+std::vector<std::pair<std::string, std::string>> binaryFiles() {
+    std::string elf("\x7F" "ELF\x02\x01\x01", 7);
+    elf.append(9, '\0');
+    elf += "\x02\x00\x3E\x00";
+    std::string png("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\x01\0", 20);
+    std::string controls; // no NUL, but hardly a letter
+    for (int i = 0; i < 400; ++i)
+        controls.push_back(static_cast<char>(1 + i % 8));
+    controls += "A few words.";
+    return {{"program", elf}, {"picture.png", png}, {"controls.txt", controls},
+            {"nuls.txt", std::string(1 << 20, '\0')}};
+}
+
+} // namespace
+
+TEST(NeitherRtfNorText, OpenAndImportRefuseWithTheirMessageAndLeaveANewDocument) {
+    TempFolder dir;
+    for (const auto& [name, bytes] : binaryFiles()) {
+        SCOPED_TRACE(name);
+        const std::string path = dir.write(name, bytes);
+        struct Command {
+            std::u16string text;
+            int helpContext;
+        };
+        const Command open{u"Unable to load the file. It may be corrupted in some way.", 14000};
+        const Command rtf{u"Unable to load the file. It may be in use by another program, or corrupted "
+                          u"in some way.",
+                          5000};
+        const Command text{u"Unable to load the file. It may be corrupted in some way.", 6000};
+        for (int which = 0; which < 3; ++which) {
+            MarkedDocument d;
+            d.recentFiles.update("/marked/earlier.tlx");
+            markUp(d);
+            d.commentTexts = {u"old"};
+            d.notes.selectorMax = d.notes.selectorValue = 1;
+            d.grade = u"70%";
+            d.currentFile = "/marked/earlier.tlx";
+            ScriptedPrompts p;
+            DocumentCommands cmd(d, p);
+            const bool ok = which == 0   ? cmd.open(path)
+                            : which == 1 ? cmd.importEssay(path, ImportKind::Rtf)
+                                         : cmd.importEssay(path, ImportKind::Text);
+            EXPECT_FALSE(ok);
+            const Command& want = which == 0 ? open : which == 1 ? rtf : text;
+            ASSERT_EQ(p.shown.size(), 1u);
+            EXPECT_EQ(p.shown[0].text, want.text);
+            EXPECT_EQ(p.shown[0].type, MessageType::Warning);
+            EXPECT_EQ(p.shown[0].helpContext, want.helpContext);
+            // As the new document left it: empty, untitled, unchanged.
+            EXPECT_EQ(d.essay().length(), 0);
+            EXPECT_TRUE(d.commentTexts.empty());
+            EXPECT_EQ(d.grade, u"??%");
+            EXPECT_EQ(d.currentFile, "");
+            EXPECT_FALSE(d.documentChanged);
+            EXPECT_EQ(d.caption(), u"Tallix32 [Untitled]");
+            EXPECT_EQ(d.recentFiles.entry(1), "/marked/earlier.tlx");
+            EXPECT_EQ(d.recentFiles.entry(2), "");
+        }
+    }
+}
+
+TEST(NeitherRtfNorText, TextInEveryAcceptedEncodingStillImports) {
+    TempFolder dir;
+    MarkedDocument d;
+    // UTF-16 is full of NUL bytes and is text all the same; a U+0000 in it keeps
+    // its place as U+FFFD.
+    std::string utf16("\xFF\xFE", 2);
+    for (char c : std::string_view("Hello there\0!", 13))
+        utf16 += std::string{c, '\0'};
+    ASSERT_TRUE(d.importEssay(dir.write("u16.txt", utf16), ImportKind::Text).ok);
+    EXPECT_EQ(d.essay().text(), u"Hello there\uFFFD!");
+    // Page and line feeds of a printed text become paragraph breaks; tabs and the
+    // old end-of-file mark are text.
+    ASSERT_TRUE(d.importEssay(dir.write("ff.txt", "Page one\fPage\vtwo\tend\x1A"), ImportKind::Text).ok);
+    EXPECT_EQ(d.essay().text(), u"Page one\r\nPage\r\ntwo\tend\x1A");
+    // A stray control among many words does not make a file binary.
+    std::string words(200, 'w');
+    words[100] = '\x07';
+    EXPECT_TRUE(d.importEssay(dir.write("bell.txt", words), ImportKind::Text).ok);
+    EXPECT_TRUE(d.importEssay(dir.write("empty.txt", ""), ImportKind::Text).ok);
+    EXPECT_EQ(d.essay().length(), 0);
+    // Opening a text file as a marked file reads it as text, as before.
+    EXPECT_TRUE(d.loadTlxFile(dir.write("plain.tlx", "Just text.")).ok);
+    EXPECT_EQ(d.essay().text(), u"Just text.");
 }

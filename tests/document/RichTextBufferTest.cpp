@@ -453,3 +453,43 @@ TEST(RichTextBufferInvariants, RandomEditsKeepTextAndLinesInStep) {
         ASSERT_EQ(b.text(), model) << "step " << step;
     }
 }
+
+// ------------------------------------------------------------------ storage around the last edit
+
+// The text is stored with a gap at the last edit: searches, reads and line
+// positions must see one text whether the gap lies in a match, next to a CR LF
+// pair or at either end.
+TEST(RichTextBufferStorage, ReadsAndSearchesSeeOneTextWhereverTheLastEditWas) {
+    RichTextBuffer b;
+    b.setText(u"alpha beta\r\ngamma");
+    const std::u16string& view = b.text();
+    b.setSelStart(10); // just before the CR
+    b.setSelText(u"X");
+    EXPECT_EQ(b.text(), u"alpha betaX\r\ngamma");
+    EXPECT_EQ(&view, &b.text()); // the same view, brought up to date
+    FindOptions exact;
+    exact.matchCase = true;
+    EXPECT_EQ(b.findText(u"aX\r\ng", 0, b.length(), exact), 9); // across the edit
+    EXPECT_EQ(b.lineStart(1), 13);
+    EXPECT_EQ(b.lineOfPosition(12), 0);
+    EXPECT_EQ(b.lineOfPosition(13), 1);
+    b.setSelStart(13); // just after the LF: the next edit moves the gap across the pair
+    b.setSelText(u"Y");
+    EXPECT_EQ(b.textRange(9, 6), u"aX\r\nYg");
+    EXPECT_EQ(b.charAt(11), u'\r');
+    EXPECT_EQ(b.charAt(12), u'\n');
+    EXPECT_EQ(b.charAt(b.length()), u'\0');
+    b.setSelStart(0);
+    b.setSelText(u"<");
+    b.setSelStart(b.length());
+    b.setSelText(u">");
+    EXPECT_EQ(b.text(), u"<alpha betaX\r\nYgamma>");
+    EXPECT_EQ(b.findText(u"gamma>", 0, b.length()), 15);
+    EXPECT_EQ(b.findText(u"<ALPHA", 0, b.length()), 0);
+    EXPECT_EQ(b.lineStart(1), 14);
+    b.select(11, 3); // "X" and the pair
+    b.setSelText(u"");
+    EXPECT_EQ(b.lineCount(), 1);
+    EXPECT_EQ(b.text(), u"<alpha betaYgamma>");
+    EXPECT_TRUE(b.check());
+}

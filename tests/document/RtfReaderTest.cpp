@@ -1,6 +1,9 @@
 #include "document/RtfReader.h"
 #include "document/TextCodec.h"
 
+#include "DataFiles.h"
+#include "RoundTripSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -102,10 +105,12 @@ const char* const kWordDocument = R"RTF({\rtf1\adeflang1025\ansi\ansicpg1252\uc1
 TEST(RtfReaderWriters, Word) {
     const RichContent c = read(kWordDocument);
     EXPECT_EQ(toUtf8(c.text), "My Holiday\r\n"
-                              "We went to the seaside\u2019s best hotel twice, it was \u201Cgreat\u201D.\r\n"
+                              "We went to the seaside\u2019s best hotel twice, it was \u201Cgreat\u201D.1\r\n"
                               "\u2022\tSun\r\n"
-                              "our hotel\r\n");
+                              "our hotel\r\n"
+                              "1. In August.");
     expectWellFormed(c, "word");
+    tallix::testing::expectStableRoundTrip(c, "word");
 
     const CharFormat title = formatOf(c, u"My Holiday");
     EXPECT_EQ(title.style, fsBold);
@@ -131,6 +136,10 @@ TEST(RtfReaderWriters, Word) {
                                            para(Alignment::Left, 720), para(Alignment::Left),
                                            para(Alignment::Left)};
     EXPECT_EQ(c.paragraphs, expected);
+    // The reference mark keeps its raise; the note's text its own size.
+    EXPECT_EQ(formatAt(c, c.text.find(u".1") + 1).offsetTwips, 70);
+    EXPECT_EQ(formatOf(c, u"1. In August.").sizeHalfPoints, 20);
+    EXPECT_EQ(formatOf(c, u"1. In August.").offsetTwips, 0);
 }
 
 TEST(RtfReaderWriters, WordPad) {
@@ -149,6 +158,7 @@ TEST(RtfReaderWriters, WordPad) {
                               "\u2022\tItem\r\n"
                               "Centered\r\n");
     expectWellFormed(c, "wordpad");
+    tallix::testing::expectStableRoundTrip(c, "wordpad");
     EXPECT_EQ(formatOf(c, u"P").fontName, u"Calibri");
     EXPECT_EQ(formatOf(c, u"P").sizeHalfPoints, 22);
     EXPECT_EQ(formatOf(c, u"Red bold").colour, clRed);
@@ -190,6 +200,7 @@ O x}{\super\rtlch \ltrch\loch
     const RichContent c = read(rtf);
     EXPECT_EQ(toUtf8(c.text), "Title\r\nCaf\u00E9 na\u00EFve red H2O x2\r\n\u041F\u0440\u0438\u0432\u0435\u0442\r\n");
     expectWellFormed(c, "libreoffice");
+    tallix::testing::expectStableRoundTrip(c, "libreoffice");
     EXPECT_EQ(formatOf(c, u"Title").style, fsBold);
     EXPECT_EQ(formatOf(c, u"Title").fontName, u"Liberation Serif");
     // \cf0 names the empty first entry: automatic, not black.
@@ -223,6 +234,7 @@ link
     EXPECT_EQ(toUtf8(c.text), "An Essay\r\nIt was really good\u2014a code bit1.\r\n\u2022\tfirst\r\n\u2022\tsecond\r\n"
                               "Quoted link\r\n");
     expectWellFormed(c, "pandoc");
+    tallix::testing::expectStableRoundTrip(c, "pandoc");
     EXPECT_EQ(formatOf(c, u"An Essay").sizeHalfPoints, 36);
     EXPECT_EQ(formatOf(c, u"An Essay").fontName, u"Helvetica");
     EXPECT_EQ(formatOf(c, u"code").fontName, u"Courier");
@@ -258,6 +270,7 @@ TEST(RtfReaderWriters, AbiWord) {
     const RichContent c = read(rtf);
     EXPECT_EQ(toUtf8(c.text), "My title\r\nBlack red text\u20AC \r\n");
     expectWellFormed(c, "abiword");
+    tallix::testing::expectStableRoundTrip(c, "abiword");
     // AbiWord's colour table starts with an explicit black, and \cf0 names it.
     EXPECT_EQ(formatOf(c, u"My title").colour, clBlack);
     EXPECT_EQ(formatOf(c, u"My title").fontName, u"Arial");
@@ -288,6 +301,7 @@ TEST(RtfReaderWriters, TextEdit) {
     const RichContent c = read(rtf);
     EXPECT_EQ(toUtf8(c.text), "Title\r\nFirst line with \u201Cquotes\u201D and red text.\r\n\r\nCaf\u00E9 done");
     expectWellFormed(c, "textedit");
+    tallix::testing::expectStableRoundTrip(c, "textedit");
     EXPECT_EQ(formatOf(c, u"Title").fontName, u"Helvetica-Bold");
     EXPECT_EQ(formatOf(c, u"Title").sizeHalfPoints, 36);
     EXPECT_EQ(formatOf(c, u"Title").colour, clWindowText);
@@ -395,8 +409,11 @@ TEST(RtfReaderUnicode, NegativeValuesAndSurrogates) {
     EXPECT_EQ(textOf("{\\rtf1 \\u-10179?\\par x}"), "\uFFFD\r\nx");
     // Out of range values.
     EXPECT_EQ(textOf("{\\rtf1 \\u-99999999?\\u99999999?}"), "\uFFFD\uFFFD");
-    // Line-break characters become paragraph breaks; NUL is dropped.
-    EXPECT_EQ(textOf("{\\rtf1 a\\u13?\\u10?b\\u10?c\\u0?d\\u8233?e}"), "a\r\nb\r\ncd\r\ne");
+    // CR and LF written as characters are paragraph breaks. NUL keeps its place as
+    // U+FFFD; vertical tab, form feed and the separators stay characters (RTF has
+    // its own words for breaks).
+    EXPECT_EQ(textOf("{\\rtf1 a\\u13?\\u10?b\\u10?c\\u0?d\\u8233?e}"), "a\r\nb\r\nc\uFFFDd\u2029e");
+    EXPECT_EQ(read("{\\rtf1 \\u11?\\u12?\\u8232?\\'0b\\'0c\\'00}").text, u"\v\f\u2028\v\f\uFFFD");
     EXPECT_EQ(textOf("{\\rtf1 a\\'0d\\'0ab}"), "a\r\nb");
 }
 
@@ -451,7 +468,7 @@ TEST(RtfReaderFormat, GroupsRestoreCharacterFormat) {
     EXPECT_EQ(formatOf(c, u"b").style, fsBold);
     EXPECT_EQ(formatOf(c, u"c").style, fsBold | fsItalic);
     EXPECT_EQ(formatOf(c, u"d").style, fsBold);
-    EXPECT_EQ(formatOf(c, u"d").offsetTwips, 133);
+    EXPECT_EQ(formatOf(c, u"d").offsetTwips, 130); // a third of 20 points, in whole half-points
     EXPECT_EQ(formatOf(c, u"e").style, 0);
     EXPECT_EQ(formatOf(c, u"e").sizeHalfPoints, 20);
     EXPECT_EQ(formatOf(c, u"e").offsetTwips, 0);
@@ -549,7 +566,7 @@ TEST(RtfReaderStructure, ListNumbersAsWritten) {
 TEST(RtfReaderStructure, SkippedDestinations) {
     std::string rtf = "{\\rtf1 a";
     for (const char* dest : {"info", "stylesheet", "pict", "object", "header", "headerl", "headerr", "headerf",
-                             "footer", "footerl", "footerr", "footerf", "footnote", "listtable", "listoverridetable",
+                             "footer", "footerl", "footerr", "footerf", "listtable", "listoverridetable",
                              "rsidtbl", "generator", "themedata", "colorschememapping", "latentstyles", "datastore",
                              "xmlnstbl", "pgdsctbl", "fldinst", "nonshppict", "shp", "bkmkstart", "xe", "tc"})
         rtf += std::string("{\\") + dest + " BAD{\\b BAD}\\par BAD\\tab\\u233?}";
@@ -680,7 +697,7 @@ TEST(RtfReaderMalformed, BrokenEscapes) {
     EXPECT_EQ(textOf("{\\rtf1 a\\u-"), "a-");
     EXPECT_EQ(textOf("{\\rtf1 a\\u233"), "a\u00E9");
     EXPECT_EQ(textOf("{\\rtf1 a\\li-x}"), "a-x");
-    EXPECT_EQ(textOf(std::string("{\\rtf1 a") + '\0' + "b\x01" "c}"), "ab\x01" "c");
+    EXPECT_EQ(textOf(std::string("{\\rtf1 a") + '\0' + "b\x01" "c}"), "a\uFFFDb\x01" "c");
 }
 
 TEST(RtfReaderMalformed, RandomBytesNeverBreakTheContent) {
@@ -719,3 +736,72 @@ TEST(RtfReaderMalformed, RandomRtfFragmentsNeverBreakTheContent) {
 }
 
 } // namespace
+
+// ---------------------------------------------------------------------------
+// Footnotes and endnotes, in files the word processors wrote (tests/data/rtf).
+
+TEST(RtfReaderNotes, WordProcessorFilesKeepMarksAndNoteTexts) {
+    const std::string body =
+        "A Visit to Krak\u00F3w\r\n"
+        "We travelled by train1 and stayed near the old square, where a caf\u00E9 sold pierogi.\r\n"
+        "The guide said: \u201EWitamy w Krakowie\u201D and wrote \u0395\u03BB\u03BB\u03B7\u03BD\u03B9\u03BA\u03AC, "
+        "\u0440\u0443\u0441\u0441\u043A\u0438\u0439 and \u65E5\u672C\u8A9E on the board2.\r\n";
+    const std::string notes = "1. The night train from Berlin.\r\n"
+                              "2. She spoke five languages.\r\n"
+                              "3. Although it rained every day.";
+    for (const char* file : {"rtf/libreoffice-notes.rtf", "rtf/abiword-notes.rtf"}) {
+        SCOPED_TRACE(file);
+        const RichContent c = read(tallix::testing::dataFile(file));
+        expectWellFormed(c, file);
+        tallix::testing::expectStableRoundTrip(c, file);
+        EXPECT_EQ(toUtf8(c.text), body +
+                                      "Marks\u00B6 and\ttabs,\r\na line break, {braces} and \\backslashes\\.\r\n"
+                                      "In the end it was worth it3.\r\n" +
+                                      notes);
+        // The marks stay raised where they stood; the numbers of the notes are not.
+        EXPECT_GT(formatAt(c, c.text.find(u"train1") + 5).offsetTwips, 0);
+        EXPECT_GT(formatAt(c, c.text.find(u"it3.") + 2).offsetTwips, 0);
+        EXPECT_EQ(formatOf(c, u"1. The night").offsetTwips, 0);
+        EXPECT_EQ(formatOf(c, u"1. The night").sizeHalfPoints, 20);
+        EXPECT_EQ(c.paragraphs.front().alignment, Alignment::Center);
+        EXPECT_EQ(c.paragraphs[2].startIndentTwips, 720);
+    }
+
+    const RichContent p = read(tallix::testing::dataFile("rtf/pandoc-notes.rtf"));
+    expectWellFormed(p, "pandoc");
+    tallix::testing::expectStableRoundTrip(p, "pandoc notes");
+    EXPECT_EQ(toUtf8(p.text), body +
+                                  "In the end it was worth it,3 and {braces} and \\backslashes\\ came through.\r\n"
+                                  "1. The night train from Berlin.\r\n"
+                                  "2. She spoke five languages.\r\n"
+                                  "A second paragraph of the same note.\r\n"
+                                  "3. Although it rained every day.");
+    EXPECT_EQ(p.paragraphs[2].startIndentTwips, 720);
+    EXPECT_EQ(formatAt(p, p.text.find(u"train1") + 5).offsetTwips, 80);
+}
+
+TEST(RtfReaderNotes, MarksNumbersAndPlacement) {
+    // Word's way: the mark in the text, then the note group with the mark again.
+    EXPECT_EQ(textOf("{\\rtf1 One{\\super\\chftn}{\\footnote{\\super\\chftn} First.} two"
+                     "{\\super\\chftn}{\\footnote\\ftnalt\\pard\\qc{\\super\\chftn}\\~Second\\par}.}"),
+              "One1 two2.\r\n1. First.\r\n2. Second");
+    // A document that already ends in an empty paragraph takes the notes there;
+    // notes of several paragraphs keep their inner breaks; an empty note keeps
+    // its number; a note in a note is not read.
+    EXPECT_EQ(textOf("{\\rtf1 Text\\chftn{\\*\\footnote\\chftn A\\par B{\\footnote inner}}\\chftn{\\footnote}\\par}"),
+              "Text12\r\n1. A\r\nB\r\n2. ");
+    // The note's own paragraph format and character format come with it.
+    const RichContent c = read("{\\rtf1{\\colortbl;\\red255\\green0\\blue0;}x\\chftn{\\footnote\\pard\\qc\\li360"
+                               "\\cf1\\i\\chftn\\tab Red}\\par y}");
+    EXPECT_EQ(toUtf8(c.text), "x1\r\ny\r\n1. Red");
+    const std::vector<ParaFormat> expected{para(Alignment::Left), para(Alignment::Left),
+                                           para(Alignment::Center, 360)};
+    EXPECT_EQ(c.paragraphs, expected);
+    EXPECT_EQ(formatOf(c, u"1. Red").colour, clRed);
+    EXPECT_EQ(formatOf(c, u"1. Red").style, fsItalic);
+    EXPECT_EQ(formatOf(c, u"y").colour, clWindowText);
+    // A file cut off inside a note keeps what was read of it.
+    EXPECT_EQ(textOf("{\\rtf1 a\\chftn{\\footnote\\chftn cut"), "a1\r\n1. cut");
+    // Notes in skipped parts (a header here) are not read.
+    EXPECT_EQ(textOf("{\\rtf1 {\\header h{\\footnote n}}body}"), "body");
+}

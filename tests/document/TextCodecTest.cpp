@@ -102,3 +102,17 @@ TEST(TextCodecUtf8, Validity) {
     EXPECT_FALSE(isValidUtf8("\x80"));
     EXPECT_FALSE(isValidUtf8("caf\xE9"));
 }
+
+TEST(TextCodec, EssayTextIsRefusedWhenBinaryAndNormalisedWhenText) {
+    using tallix::text::decodeEssayText;
+    // NUL bytes outside UTF-16, or more than one control in ten, are not text.
+    EXPECT_EQ(decodeEssayText(std::string("MZ\x90\0\x03", 5)), std::nullopt);
+    EXPECT_EQ(decodeEssayText("\x01\x02\x03\x04 words"), std::nullopt);
+    EXPECT_EQ(decodeEssayText("one\x01 control in ten"), u"one\x01 control in ten");
+    EXPECT_EQ(decodeEssayText(std::string("\xFF\xFE\0\0\0\0", 6)), std::nullopt); // only NULs
+    // Text: breaks of every kind become CR LF, NUL in UTF-16 becomes U+FFFD.
+    EXPECT_EQ(decodeEssayText("a\rb\nc\fd\ve\r\nf"), u"a\r\nb\r\nc\r\nd\r\ne\r\nf");
+    EXPECT_EQ(decodeEssayText(std::string("\xFF\xFE" "a\0b\0c\0d\0e\0f\0g\0h\0i\0j\0\0\0", 24)), u"abcdefghij\uFFFD");
+    EXPECT_EQ(decodeEssayText(""), u"");
+    EXPECT_EQ(decodeEssayText("caf\xC3\xA9\t\x1A"), u"caf\u00E9\t\x1A");
+}

@@ -62,11 +62,6 @@ QString documentText(const char16_t* p, int n) {
     return s;
 }
 
-bool isLineBreakAt(const std::u16string& t, int i) {
-    return i >= 0 && i + 1 < int(t.size()) && t[std::size_t(i)] == u'\r' &&
-           t[std::size_t(i) + 1] == u'\n';
-}
-
 } // namespace
 
 MarkRichEdit::MarkRichEdit(QWidget* parent) : QTextEdit(parent) {
@@ -211,11 +206,14 @@ void MarkRichEdit::rebuild() {
 // Inserts the buffer's characters [from, to) at the cursor, with their formats; a
 // CR LF pair becomes a block with the format of the paragraph it starts.
 void MarkRichEdit::insertRange(QTextCursor& cursor, int from, int to) {
-    const std::u16string& text = buffer_->text();
+    // Only the range is read: the whole text would be a copy of the document on
+    // every edit.
+    const std::u16string text = buffer_->textRange(from, to - from);
+    auto at = [&text, from](int i) { return text[std::size_t(i - from)]; };
     int line = buffer_->lineOfPosition(from);
     int i = from;
     while (i < to) {
-        if (i + 1 < to && isLineBreakAt(text, i)) {
+        if (i + 1 < to && at(i) == u'\r' && at(i + 1) == u'\n') {
             ++line;
             cursor.insertBlock(blockFormatFor(buffer_->paragraphFormat(line)),
                                charFormatFor(buffer_->formatAt(i)));
@@ -224,9 +222,9 @@ void MarkRichEdit::insertRange(QTextCursor& cursor, int from, int to) {
         }
         const CharFormat* f = &buffer_->formatAt(i);
         int j = i + 1;
-        while (j < to && &buffer_->formatAt(j) == f && text[std::size_t(j)] != u'\r')
+        while (j < to && &buffer_->formatAt(j) == f && at(j) != u'\r')
             ++j;
-        cursor.insertText(documentText(text.data() + i, j - i), charFormatFor(*f));
+        cursor.insertText(documentText(text.data() + (i - from), j - i), charFormatFor(*f));
         i = j;
     }
 }
