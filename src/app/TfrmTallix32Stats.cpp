@@ -15,7 +15,9 @@ void TfrmTallix32::createStatisticsWindows() {
     frmErrors = new TfrmErrors(this);
     frmErrors->recount = [this] { CountErrors(); };
     frmErrors->errorColour = [this] { return output_.colours.colour(ColourRole::Error); };
-    frmMultiStats = new TfrmMultiStats(this);
+    // The grid's heading is the title in use when the window is made.
+    frmMultiStats = new TfrmMultiStats(
+        this, QString::fromStdU16String(output_.titles.errorTypeTitle));
     frmMultiStats->buttonSet = [this]() -> const AnnotationSet& { return buttons_; };
     frmMultiStats->errorColour = [this] { return output_.colours.colour(ColourRole::Error); };
 }
