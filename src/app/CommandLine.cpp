@@ -4,6 +4,7 @@
 #include "document/RtfReader.h"
 #include "document/TextCodec.h"
 #include "platform/FileIO.h"
+#include "export/web/WebCommandLine.h"
 #include "stats/StatsCommandLine.h"
 
 #include <ostream>
@@ -17,6 +18,7 @@ void usage(std::ostream& to) {
           "       tallix32 --import ESSAY MARKED.tlx\n"
           "       tallix32 --stats [--buttons FILE.btn] [-o TABLE.txt] MARKED.tlx...\n"
           "       tallix32 --count-errors [--buttons FILE.btn] MARKED.tlx\n"
+          "       tallix32 --export-web MARKED.tlx PAGE.htm [options]\n"
           "       tallix32 --help | --version\n"
           "\n"
           "  MARKED.tlx                 open a marked file\n"
@@ -29,6 +31,12 @@ void usage(std::ostream& to) {
           "                             category, one line per category found\n"
           "  --buttons FILE.btn         count with this button file instead of the\n"
           "                             current one\n"
+          "  --export-web MARKED.tlx PAGE.htm [--quick | --complex] [--split N] [--mac]\n"
+          "               [--title-paras N] [--stats | --no-stats] [--buttons FILE.btn]\n"
+          "               [--titles FILE.cfg]\n"
+          "                             export a marked file as a web page, or as pages\n"
+          "                             of N links each; options not given are the\n"
+          "                             stored ones; prints the files written\n"
           "  --help                     show this help\n"
           "  --version                  show the version\n";
 }
@@ -153,6 +161,8 @@ std::optional<int> run(const std::vector<std::string>& args, std::ostream& out,
         }
         return importToMarkedFile(args[1], args[2], err);
     }
+    if (first == "--export-web")
+        return web::exportWebCommand({args.begin() + 1, args.end()}, out, err, *settings);
     if (first == "--stats" || first == "--count-errors")
         return runStats(args, first == "--stats", out, err, *settings);
     if (isOption(first) || args.size() != 1) {

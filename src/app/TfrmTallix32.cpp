@@ -353,7 +353,8 @@ void TfrmTallix32::buildToolbar() {
     connect(spdFeedback1, &QToolButton::clicked, this, [this] { spdFeedbackClick(1); });
     connect(spdFeedback2, &QToolButton::clicked, this, [this] { spdFeedbackClick(2); });
     // Commands whose windows are not built yet are shown, disabled.
-    for (QToolButton* b : {spdToWeb, spdToRTF, spdToText})
+    connect(spdToWeb, &QToolButton::clicked, this, [this] { spdToWebClick(); });
+    for (QToolButton* b : {spdToRTF, spdToText})
         b->setEnabled(false);
 }
 
@@ -512,7 +513,8 @@ void TfrmTallix32::buildMenus() {
     item(import, mnuImportTextFile, QStringLiteral("&Text File"), "mnuImportTextFile", {},
          [this] { mnuImportTextFileClick(); });
     QMenu* exportMenu = menu(file, QStringLiteral("&Export"), "mnuExport", 24000);
-    item(exportMenu, mnuExportWeb, QStringLiteral("To &Web"), "mnuExportWeb", {}, nullptr);
+    item(exportMenu, mnuExportWeb, QStringLiteral("To &Web"), "mnuExportWeb", {},
+         [this] { spdToWebClick(); });
     item(exportMenu, mnuExportRTF, QStringLiteral("To &RTF File"), "mnuExportRTF", {}, nullptr);
     item(exportMenu, mnuExportText, QStringLiteral("To &Text File"), "mnuExportText", {}, nullptr);
     file->addSeparator();

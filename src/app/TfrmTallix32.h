@@ -6,6 +6,7 @@
 #include "document/DocumentCommands.h"
 #include "document/MarkedDocument.h"
 #include "export/OutputTitles.h"
+#include "export/OutputColours.h"
 #include "stats/ErrorCounting.h"
 
 #include <QMainWindow>
@@ -37,6 +38,7 @@ class MarkRichEdit;
 class SettingsStore;
 class TfrmConfig;
 class TfrmOutputColours;
+class TfrmWebOptions;
 class TfrmErrors;
 class TfrmMultiStats;
 using MarkRichEditView = MarkRichEdit;
@@ -222,6 +224,22 @@ private:
     void tintNotesArea();
     OutputSettings output_;
     // --- end of output titles and colours --------------------------------------------
+
+public:
+    // --- web export (TfrmTallix32Web.cpp) -------------------------------------------
+    // Asks for the options and the file, exports the essay as one web page or as
+    // several chained pages, and offers to open the first.
+    void spdToWebClick();
+    // The options window, created on first use and kept from then on.
+    TfrmWebOptions* webOptionsWindow();
+    TfrmWebOptions* frmWebOptions = nullptr;
+    QLabel* lblProgressCaption = nullptr; // the caption of pnlProgress
+    bool exportRunning = false;
+
+private:
+    void showExportProgress(const QString& caption, int position);
+    void hideExportProgress();
+    // --- end of web export -------------------------------------------------------------
 
 protected:
     void showEvent(QShowEvent* e) override;

@@ -100,7 +100,9 @@ TEST_F(MainWindowTest, AFirstStartUsesTheDefaults) {
     EXPECT_FALSE(w->spdDeleteComment->isEnabled());
     EXPECT_TRUE(w->spdAlignLeft->isChecked());
     // Commands whose windows come later are there and disabled, never inert.
-    EXPECT_FALSE(w->mnuExportWeb->isEnabled());
+    EXPECT_FALSE(w->mnuExportRTF->isEnabled());
+    EXPECT_FALSE(w->mnuExportText->isEnabled());
+    EXPECT_TRUE(w->mnuExportWeb->isEnabled());
     w->document().documentChanged = false;
     w->close();
 }

@@ -1,0 +1,97 @@
+#include "export/web/WebCommandLine.h"
+
+#include "TestFiles.h"
+#include "WebTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <sstream>
+
+namespace tallix::testing {
+namespace {
+
+// Stored settings for the command line, as the settings store would give them.
+class Stored : public SettingsSource {
+public:
+    std::map<std::string, std::string> values; // "Section/Name"
+    std::string folder;
+    std::string readString(std::string_view section, std::string_view name,
+                           std::string_view def) const override {
+        auto it = values.find(std::string(section) + "/" + std::string(name));
+        return it == values.end() ? std::string(def) : it->second;
+    }
+    std::string programFolder() const override { return folder; }
+};
+
+struct Outcome {
+    int status;
+    std::string out, err;
+};
+
+Outcome run(const std::vector<std::string>& args, const SettingsSource& s) {
+    std::ostringstream out, err;
+    const int status = web::exportWebCommand(args, out, err, s);
+    return {status, out.str(), err.str()};
+}
+
+TEST(WebCommandLine, StoredOptionsApplyUnlessTheCommandLineSaysOtherwise) {
+    TempFolder dir;
+    EssayBuilder e;
+    e.text(u"Title").paragraph();
+    for (int p = 0; p < 4; ++p) {
+        for (int i = 0; i < 15; ++i)
+            e.span(u"a apple").error(u"Art").text(u" ");
+        e.paragraph();
+    }
+    e.text(u"end");
+    const std::string marked = e.save(dir.file("e.tlx"));
+    Stored s;
+    s.folder = dir.path().string() + "/";
+    s.values["WebOptions/Quick"] = "0";
+    s.values["WebOptions/SplitFiles"] = "1";
+    s.values["WebOptions/Links"] = "20";
+
+    Outcome r = run({marked, dir.file("stored.htm")}, s);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, dir.file("stored.htm") + "\n" + dir.file("stored_2.htm") + "\n" +
+                         dir.file("stored_3.htm") + "\n");
+
+    r = run({marked, dir.file("quick.htm"), "--quick"}, s);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, dir.file("quick.htm") + "\n");
+    EXPECT_EQ(linksOf(TempFolder::read(dir.file("quick.htm"))).front(), 60); // quick numbering
+
+    r = run({marked, dir.file("split.htm"), "--split", "30", "--no-stats", "--title-paras", "0"},
+            Stored{});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string first = TempFolder::read(dir.file("split.htm"));
+    EXPECT_EQ(first.find("<H3>"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::exists(dir.file("split_2.htm")));
+    EXPECT_EQ(TempFolder::read(dir.file("split_2.htm")).find("<TABLE"), std::string::npos);
+}
+
+TEST(WebCommandLine, BadArgumentsAndFilesAreReported) {
+    TempFolder dir;
+    const std::string marked = EssayBuilder().text(u"x").save(dir.file("e.tlx"));
+    const Stored s;
+    EXPECT_EQ(run({marked}, s).status, 2);
+    EXPECT_EQ(run({marked, dir.file("p.htm"), "--split", "5"}, s).status, 2);
+    EXPECT_EQ(run({marked, dir.file("p.htm"), "--split"}, s).status, 2);
+    EXPECT_EQ(run({marked, dir.file("p.htm"), "--quick", "--mac"}, s).status, 2);
+    EXPECT_EQ(run({marked, dir.file("p.htm"), "--title-paras", "9"}, s).status, 2);
+    EXPECT_EQ(run({marked, dir.file("p.htm"), "--frobnicate"}, s).status, 2);
+
+    Outcome r = run({dir.file("missing.tlx"), dir.file("p.htm")}, s);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("missing.tlx"), std::string::npos);
+    EXPECT_EQ(run({marked, dir.file("p.htm"), "--buttons", dir.file("none.btn")}, s).status, 1);
+    EXPECT_EQ(run({marked, dir.file("p.htm"), "--titles", dir.file("none.cfg")}, s).status, 1);
+    r = run({marked, dir.file("no/folder/p.htm")}, s);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Unable to save the file."), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("p.htm")));
+}
+
+} // namespace
+} // namespace tallix::testing
