@@ -19,9 +19,10 @@ using namespace markup;
 
 namespace {
 
+// A null caption leaves the caption shown; a negative position the bar.
 void step(const Progress& p, const char16_t* caption, int position) {
     if (p)
-        p(ProgressReport{caption, position, 0});
+        p(ProgressReport{caption ? caption : u"", position, 0});
 }
 
 // The working copy: one colour per character, rebuilt by each rewriting pass.
@@ -282,9 +283,9 @@ TextExportResult exportText(const TextExportRequest& in, const Progress& progres
     const int commentCount = int(doc.commentTexts.size());
     RewrittenText rewritten = rewriteMarkup(scratch, in.buttons, commentCount);
     scratch.clear();
-    step(progress, {}, 4);
-    step(progress, {}, 5);
-    step(progress, {}, 6);
+    step(progress, nullptr, 4);
+    step(progress, nullptr, 5);
+    step(progress, nullptr, 6);
 
     // Link references belong to the teacher's texts; the essay's own "{{" stays.
     auto expand = [&](std::u16string_view s) { return library::IncludeUsefulLinks(s, in.links); };

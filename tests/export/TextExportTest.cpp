@@ -208,3 +208,31 @@ TEST(TextExportFile, AFailedWriteLeavesTheOldFileWhole) {
 
 } // namespace
 } // namespace tallix::testing
+
+namespace tallix::testing {
+namespace {
+
+TEST(TextExportProgress, ReportsEveryStepInOrder) {
+    EssayBuilder e;
+    e.text(u"Some ").span(u"wrd").error(u"Sp");
+    MarkedDocument doc;
+    e.into(doc);
+    const AnnotationSet buttons = AnnotationSet::builtInDefaults();
+    const OutputTitles titles;
+    const library::LinkList links;
+    std::vector<int> positions;
+    std::vector<std::u16string> captions;
+    exports::exportText(exports::TextExportRequest{doc, buttons, titles, links, {}},
+                        [&](const exports::ProgressReport& r) {
+                            if (r.position >= 0)
+                                positions.push_back(r.position);
+                            if (!r.caption.empty())
+                                captions.push_back(r.caption);
+                        });
+    EXPECT_EQ(positions, (std::vector<int>{0, 1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(captions.front(), u"Starting export");
+    EXPECT_EQ(captions.back(), u"Useful links...");
+}
+
+} // namespace
+} // namespace tallix::testing
