@@ -4,6 +4,7 @@
 #include "document/RtfReader.h"
 #include "document/TextCodec.h"
 #include "platform/FileIO.h"
+#include "export/ExportCommandLine.h"
 #include "export/web/WebCommandLine.h"
 #include "stats/StatsCommandLine.h"
 
@@ -19,6 +20,8 @@ void usage(std::ostream& to) {
           "       tallix32 --stats [--buttons FILE.btn] [-o TABLE.txt] MARKED.tlx...\n"
           "       tallix32 --count-errors [--buttons FILE.btn] MARKED.tlx\n"
           "       tallix32 --export-web MARKED.tlx PAGE.htm [options]\n"
+          "       tallix32 --export-text MARKED.tlx OUT.txt [options]\n"
+          "       tallix32 --export-rtf MARKED.tlx OUT.rtf [options]\n"
           "       tallix32 --help | --version\n"
           "\n"
           "  MARKED.tlx                 open a marked file\n"
@@ -37,6 +40,12 @@ void usage(std::ostream& to) {
           "                             export a marked file as a web page, or as pages\n"
           "                             of N links each; options not given are the\n"
           "                             stored ones; prints the files written\n"
+          "  --export-text MARKED.tlx OUT.txt [--stats | --no-stats] [--mac]\n"
+          "               [--buttons FILE.btn] [--titles FILE.cfg]\n"
+          "  --export-rtf MARKED.tlx OUT.rtf [--stats | --no-stats]\n"
+          "               [--buttons FILE.btn] [--titles FILE.cfg]\n"
+          "                             export a marked file as plain text or as RTF;\n"
+          "                             options not given are the stored ones\n"
           "  --help                     show this help\n"
           "  --version                  show the version\n";
 }
@@ -163,6 +172,10 @@ std::optional<int> run(const std::vector<std::string>& args, std::ostream& out,
     }
     if (first == "--export-web")
         return web::exportWebCommand({args.begin() + 1, args.end()}, out, err, *settings);
+    if (first == "--export-text" || first == "--export-rtf")
+        return exports::exportFileCommand(
+            first == "--export-text" ? exports::ExportKind::Text : exports::ExportKind::Rtf,
+            {args.begin() + 1, args.end()}, out, err, *settings);
     if (first == "--stats" || first == "--count-errors")
         return runStats(args, first == "--stats", out, err, *settings);
     if (isOption(first) || args.size() != 1) {

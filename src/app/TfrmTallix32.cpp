@@ -353,10 +353,9 @@ void TfrmTallix32::buildToolbar() {
     connect(spdComment, &QToolButton::clicked, this, [this] { spdCommentClick(); });
     connect(spdFeedback1, &QToolButton::clicked, this, [this] { spdFeedbackClick(1); });
     connect(spdFeedback2, &QToolButton::clicked, this, [this] { spdFeedbackClick(2); });
-    // Commands whose windows are not built yet are shown, disabled.
     connect(spdToWeb, &QToolButton::clicked, this, [this] { spdToWebClick(); });
-    for (QToolButton* b : {spdToRTF, spdToText})
-        b->setEnabled(false);
+    connect(spdToRTF, &QToolButton::clicked, this, [this] { ExportToRTF(); });
+    connect(spdToText, &QToolButton::clicked, this, [this] { ExportToText(); });
 }
 
 void TfrmTallix32::buildNotesArea() {
@@ -516,8 +515,10 @@ void TfrmTallix32::buildMenus() {
     QMenu* exportMenu = menu(file, QStringLiteral("&Export"), "mnuExport", 24000);
     item(exportMenu, mnuExportWeb, QStringLiteral("To &Web"), "mnuExportWeb", {},
          [this] { spdToWebClick(); });
-    item(exportMenu, mnuExportRTF, QStringLiteral("To &RTF File"), "mnuExportRTF", {}, nullptr);
-    item(exportMenu, mnuExportText, QStringLiteral("To &Text File"), "mnuExportText", {}, nullptr);
+    item(exportMenu, mnuExportRTF, QStringLiteral("To &RTF File"), "mnuExportRTF", {},
+         [this] { ExportToRTF(); });
+    item(exportMenu, mnuExportText, QStringLiteral("To &Text File"), "mnuExportText", {},
+         [this] { ExportToText(); });
     file->addSeparator();
     for (int n = 1; n <= 5; ++n) {
         QAction*& a = mnuLastFile[std::size_t(n - 1)];

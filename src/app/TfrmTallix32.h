@@ -7,6 +7,7 @@
 #include "document/MarkedDocument.h"
 #include "export/OutputTitles.h"
 #include "export/OutputColours.h"
+#include "export/web/WebText.h"
 #include "stats/ErrorCounting.h"
 
 #include <QMainWindow>
@@ -40,6 +41,8 @@ class SettingsStore;
 class TfrmConfig;
 class TfrmOutputColours;
 class TfrmWebOptions;
+class TfrmTextOptions;
+class TfrmRTFOptions;
 class TfrmErrors;
 class TfrmMultiStats;
 using MarkRichEditView = MarkRichEdit;
@@ -261,6 +264,29 @@ private:
     void showExportProgress(const QString& caption, int position);
     void hideExportProgress();
     // --- end of web export -------------------------------------------------------------
+
+public:
+    // --- text and RTF export (TfrmTallix32Export.cpp) ----------------------------------
+    // Ask for the options and the file, export the essay as plain text or as RTF,
+    // and offer to open the file.
+    void ExportToText();
+    void ExportToRTF();
+    // The options windows, created on first use and kept from then on.
+    TfrmTextOptions* textOptionsWindow();
+    TfrmRTFOptions* rtfOptionsWindow();
+    TfrmTextOptions* frmTextOptions = nullptr;
+    TfrmRTFOptions* frmRTFOptions = nullptr;
+
+private:
+    struct ExportedFile {
+        std::string bytes;
+        stats::ErrorStatisticsTable statistics;
+    };
+    // Builds the file with progress shown, writes it, reports a failure or asks
+    // whether to view it.
+    void runFileExport(const QString& fileName, int helpContext,
+                       const std::function<ExportedFile(const web::Progress&)>& build);
+    // --- end of text and RTF export ------------------------------------------------------
 
 protected:
     void showEvent(QShowEvent* e) override;

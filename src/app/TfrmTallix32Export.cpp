@@ -1,0 +1,146 @@
+// The marking window's part in the plain-text and RTF exports: the options and the
+// file are asked here, the core builds the file's bytes, and the window shows the
+// progress, writes the file and offers to open it.
+#include "app/TfrmTallix32.h"
+
+#include "document/Comments.h"
+#include "export/RtfExport.h"
+#include "export/TextExport.h"
+#include "export/TfrmRTFOptions.h"
+#include "export/TfrmTextOptions.h"
+#include "platform/qt/Launcher.h"
+#include "platform/qt/MessageBoxes.h"
+#include "stats/TfrmErrors.h"
+
+#include <QApplication>
+#include <QFileInfo>
+
+#include <functional>
+
+namespace tallix {
+
+namespace {
+
+QString qs(std::u16string_view s) { return QString::fromUtf16(s.data(), qsizetype(s.size())); }
+
+// The file the save dialog offers: the marked file's name with the export's
+// extension.
+QString suggestedExport(const std::string& currentFile, const QString& extension) {
+    if (currentFile.empty())
+        return {};
+    const QFileInfo info(QString::fromStdString(currentFile));
+    return info.path() + QLatin1Char('/') + info.completeBaseName() + extension;
+}
+
+} // namespace
+
+TfrmTextOptions* TfrmTallix32::textOptionsWindow() {
+    if (!frmTextOptions)
+        frmTextOptions = new TfrmTextOptions(settings_, this);
+    return frmTextOptions;
+}
+
+TfrmRTFOptions* TfrmTallix32::rtfOptionsWindow() {
+    if (!frmRTFOptions)
+        frmRTFOptions = new TfrmRTFOptions(settings_, this);
+    return frmRTFOptions;
+}
+
+void TfrmTallix32::runFileExport(const QString& fileName, int helpContext,
+                                 const std::function<ExportedFile(const exports::Progress&)>& build) {
+    exportRunning = true;
+    FileOutcome written;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const exports::Progress progress = [this](const exports::ProgressReport& r) {
+        if (!r.caption.empty() || r.position >= 0)
+            showExportProgress(qs(r.caption), r.position);
+    };
+    try {
+        const ExportedFile file = build(progress);
+        // The statistics window shows what the export counted until the next count.
+        frmErrors->showTable(file.statistics);
+        progress(exports::ProgressReport{u"Saving file...", 9, 0});
+        written = exports::writeExportFile(fileName.toStdString(), file.bytes);
+    } catch (...) {
+        QApplication::restoreOverrideCursor();
+        hideExportProgress();
+        exportRunning = false;
+        throw;
+    }
+    showExportProgress({}, 10);
+    hideExportProgress();
+    QApplication::restoreOverrideCursor();
+    exportRunning = false;
+    refreshFromDocument();
+
+    if (!written.ok) {
+        tallix::showMessage(this, written.message, buttons::Ok);
+        return;
+    }
+    if (tallix::showMessage(this, qs(exports::ViewQuestion), MessageType::Confirmation,
+                            buttons::YesNoCancel, helpContext) == Button::Yes) {
+        if (std::optional<QString> failure = LaunchFile(fileName))
+            reportError(this, *failure);
+    }
+}
+
+void TfrmTallix32::ExportToText() {
+    if (exportRunning)
+        return;
+    comments::memoExited(doc_);
+    doc_.scratch().clear();
+    TfrmTextOptions* options = textOptionsWindow();
+    if (options->exec() != QDialog::Accepted)
+        return;
+
+    FileRequest request;
+    request.mode = FileRequest::Mode::Save;
+    request.title = QStringLiteral("Export to plain text file");
+    request.filter = QStringLiteral("Text files (*.txt)|*.txt");
+    request.defaultExtension = QStringLiteral("*.txt");
+    request.initialPath = suggestedExport(doc_.currentFile, QStringLiteral(".txt"));
+    request.confirmOverwrite = true;
+    request.helpContext = exports::TextHelpContext;
+    const std::optional<QString> chosen = askFileName(this, request);
+    if (!chosen)
+        return;
+    const exports::TextOptions chosenOptions = options->options();
+    runFileExport(*chosen, exports::TextHelpContext, [&](const exports::Progress& progress) {
+        exports::TextExportResult r = exports::exportText(
+            exports::TextExportRequest{doc_, buttons_, outputTitles(), usefulLinks(), chosenOptions},
+            progress);
+        return ExportedFile{std::move(r.bytes), std::move(r.statistics)};
+    });
+}
+
+void TfrmTallix32::ExportToRTF() {
+    if (exportRunning)
+        return;
+    comments::memoExited(doc_);
+    doc_.scratch().clear();
+    TfrmRTFOptions* options = rtfOptionsWindow();
+    if (options->exec() != QDialog::Accepted)
+        return;
+
+    FileRequest request;
+    request.mode = FileRequest::Mode::Save;
+    request.title = QStringLiteral("Export to Rich Text Format");
+    request.filter = QStringLiteral("Rich Text Format files (*.rtf)|*.rtf");
+    request.defaultExtension = QStringLiteral("*.rtf");
+    request.initialPath = suggestedExport(doc_.currentFile, QStringLiteral(".rtf"));
+    request.confirmOverwrite = true;
+    request.helpContext = exports::RtfHelpContext;
+    const std::optional<QString> chosen = askFileName(this, request);
+    if (!chosen)
+        return;
+    const exports::RtfOptions chosenOptions = options->options();
+    runFileExport(*chosen, exports::RtfHelpContext, [&](const exports::Progress& progress) {
+        exports::RtfExportResult r = exports::exportRtf(
+            exports::RtfExportRequest{doc_, buttons_, outputTitles(), outputColours(), usefulLinks(),
+                                      chosenOptions},
+            progress);
+        return ExportedFile{std::move(r.bytes), std::move(r.statistics)};
+    });
+}
+
+} // namespace tallix

@@ -1,0 +1,81 @@
+#include "export/ExportCommandLine.h"
+
+#include "document/MarkedDocument.h"
+#include "document/TextCodec.h"
+#include "export/OutputTitles.h"
+#include "export/RtfExport.h"
+#include "export/TextExport.h"
+#include "export/web/WebExport.h"
+#include "stats/StatsCommandLine.h"
+
+#include <filesystem>
+#include <optional>
+#include <ostream>
+
+namespace tallix::exports {
+
+int exportFileCommand(ExportKind kind, const std::vector<std::string>& args, std::ostream& out,
+                      std::ostream& err, const SettingsSource& settings) {
+    const bool isText = kind == ExportKind::Text;
+    TextOptions textOptions = readTextOptions(settings);
+    RtfOptions rtfOptions = readRtfOptions(settings);
+    std::optional<std::string> buttonFile, titlesFile;
+    std::vector<std::string> files;
+    auto bad = [&err, isText](const std::string& why) {
+        err << "tallix32: " << (isText ? "--export-text" : "--export-rtf") << ": " << why << "\n";
+        return 2;
+    };
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (a == "--stats" || a == "--no-stats") {
+            textOptions.includeErrorStats = rtfOptions.includeErrorStats = a == "--stats";
+        } else if (a == "--mac" && isText) {
+            textOptions.convertForMac = true;
+        } else if (a == "--buttons" && hasValue) {
+            buttonFile = args[++i];
+        } else if (a == "--titles" && hasValue) {
+            titlesFile = args[++i];
+        } else if (a.size() > 1 && a[0] == '-') {
+            return bad("unknown option or missing value: " + a);
+        } else {
+            files.push_back(a);
+        }
+    }
+    if (files.size() != 2)
+        return bad("give the marked file and the file to write");
+
+    std::vector<std::string> errors;
+    std::optional<AnnotationSet> buttons = stats::commandLineButtonSet(buttonFile, settings, errors);
+    for (const std::string& line : errors)
+        err << line << "\n";
+    if (!buttons)
+        return 1;
+    if (titlesFile && !std::filesystem::is_regular_file(*titlesFile)) {
+        err << "Unable to read the titles file " << *titlesFile << "\n";
+        return 1;
+    }
+    const OutputSettings output = readOutputSettings(settings, titlesFile.value_or(""));
+
+    MarkedDocument doc;
+    FileOutcome loaded = doc.loadTlxFile(files[0]);
+    if (!loaded.ok) {
+        err << text::toUtf8(loaded.message.text) << "\n" << files[0] << "\n";
+        return 1;
+    }
+    const library::LinkList links = web::storedLinkList(settings.programFolder());
+    const std::string bytes =
+        isText ? exportText(TextExportRequest{doc, *buttons, output.titles, links, textOptions}).bytes
+             : exportRtf(RtfExportRequest{doc, *buttons, output.titles, output.colours, links,
+                                          rtfOptions})
+                   .bytes;
+    const FileOutcome written = writeExportFile(files[1], bytes);
+    if (!written.ok) {
+        err << text::toUtf8(written.message.text) << "\n" << files[1] << "\n";
+        return 1;
+    }
+    out << files[1] << "\n";
+    return 0;
+}
+
+} // namespace tallix::exports
