@@ -63,7 +63,7 @@ int exportFileCommand(ExportKind kind, const std::vector<std::string>& args, std
         err << text::toUtf8(loaded.message.text) << "\n" << files[0] << "\n";
         return 1;
     }
-    const library::LinkList links = web::storedLinkList(settings.programFolder());
+    const library::LinkList links = web::storedLinkList(settings);
     const std::string bytes =
         isText ? exportText(TextExportRequest{doc, *buttons, output.titles, links, textOptions}).bytes
              : exportRtf(RtfExportRequest{doc, *buttons, output.titles, output.colours, links,

@@ -125,7 +125,8 @@ std::string storedConfigFile(const SettingsSource& settings) {
 OutputSettings readOutputSettings(const SettingsSource& settings, const std::string& titlesFile) {
     OutputSettings s;
     s.configFile = titlesFile.empty() ? storedConfigFile(settings) : titlesFile;
-    s.titles = startupTitles(s.configFile);
+    s.titles = startupTitles(titlesFile.empty() ? settings.readablePath(s.configFile)
+                                                : s.configFile);
     s.colours = readOutputColours(settings);
     return s;
 }

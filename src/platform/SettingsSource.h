@@ -21,6 +21,9 @@ public:
     // The folder of the program's own files (button file, titles file, the two
     // libraries), with a trailing separator.
     virtual std::string programFolder() const = 0;
+    // The file to read for path: path itself, or, while a file of the program
+    // folder does not exist yet, the copy installed with the program.
+    virtual std::string readablePath(const std::string& path) const { return path; }
 
     // Decimal text with optional blanks and sign; anything else yields defaultValue.
     int readInteger(std::string_view section, std::string_view name, int defaultValue) const;

@@ -17,7 +17,8 @@ std::optional<AnnotationSet> commandLineButtonSet(const std::optional<std::strin
                                                   std::vector<std::string>& errors) {
     AnnotationSet set = AnnotationSet::builtInDefaults();
     const std::string path = buttonFile ? *buttonFile : currentButtonFile(settings);
-    const ProfileLoadStatus status = readButtonFile(set, path);
+    const ProfileLoadStatus status =
+        readButtonFile(set, buttonFile ? path : settings.readablePath(path));
     if (buttonFile && status != ProfileLoadStatus::Loaded) {
         errors.push_back("Unable to read the button file " + path);
         return std::nullopt;

@@ -110,7 +110,7 @@ int exportWebCommand(const std::vector<std::string>& args, std::ostream& out, st
         err << text::toUtf8(loaded.message.text) << "\n" << files[0] << "\n";
         return 1;
     }
-    const library::LinkList links = storedLinkList(settings.programFolder());
+    const library::LinkList links = storedLinkList(settings);
     const WebExportResult pages = exportWebPages(
         WebExportRequest{doc, *buttons, output.titles, output.colours, links, options, files[1]});
     const WriteOutcome written = writeWebPages(pages);

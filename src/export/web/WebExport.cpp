@@ -336,9 +336,11 @@ WriteOutcome writeWebPages(const WebExportResult& r, const Progress& progress) {
 
 namespace tallix::web {
 
-library::LinkList storedLinkList(const std::string& programFolder) {
+library::LinkList storedLinkList(const SettingsSource& settings) {
     library::LinkList links;
-    library::readListFile(programFolder + text::toUtf8(library::LinksFileName), links);
+    library::readListFile(
+        settings.readablePath(settings.programFolder() + text::toUtf8(library::LinksFileName)),
+        links);
     return links;
 }
 

@@ -14,6 +14,7 @@
 #include "export/web/WebLinks.h"
 #include "export/web/WebText.h"
 #include "library/LinkList.h"
+#include "platform/SettingsSource.h"
 #include "stats/ErrorCounting.h"
 
 #include <functional>
@@ -124,5 +125,5 @@ namespace tallix::web {
 // The useful links as the links file in the program folder holds them (an empty
 // list when there is none). The link references of a page are expanded with these
 // until the marking window keeps the list in memory itself.
-library::LinkList storedLinkList(const std::string& programFolder);
+library::LinkList storedLinkList(const SettingsSource& settings);
 } // namespace tallix::web

@@ -93,7 +93,10 @@ QPushButton* LibraryWindow::button(const QString& caption, const char* name, con
 // ====================================================================== creation
 
 void LibraryWindow::FormCreate() {
-    const library::StartupLoad r = library::loadAtStartup(kind_, path_, list_);
+    // Until the teacher saves a list of their own, the one installed with the
+    // program serves; saving always writes the teacher's copy.
+    const library::StartupLoad r = library::loadAtStartup(
+        kind_, readableFile(QString::fromStdString(path_)).toStdString(), list_);
     for (const Message& m : r.messages) {
         if (m.helpContext != 0)
             showMessage(parentWidget(), m, buttons::OkHelp);

@@ -11,6 +11,10 @@ std::string StoredSettings::readString(std::string_view section, std::string_vie
     return store_.readString(q(section), q(name), q(defaultValue)).toStdString();
 }
 
+std::string StoredSettings::readablePath(const std::string& path) const {
+    return readableFile(QString::fromStdString(path)).toStdString();
+}
+
 std::string StoredSettings::programFolder() const { return tallix::programFolder().toStdString(); }
 
 } // namespace tallix

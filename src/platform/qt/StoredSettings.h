@@ -11,6 +11,7 @@ public:
     std::string readString(std::string_view section, std::string_view name,
                            std::string_view defaultValue) const override;
     std::string programFolder() const override;
+    std::string readablePath(const std::string& path) const override;
 
 private:
     const SettingsStore& store_;
