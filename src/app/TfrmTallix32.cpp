@@ -742,6 +742,7 @@ void TfrmTallix32::FormShow() {
     move(left, top);
     if (settings_.readInteger(QStringLiteral("MainForm"), QStringLiteral("State"), 0) == 1)
         setWindowState(windowState() | Qt::WindowMaximized);
+    showSettingsDamage();
     if (!openAtShow_.isEmpty()) {
         const QString path = openAtShow_;
         openAtShow_.clear();
