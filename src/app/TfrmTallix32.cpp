@@ -746,6 +746,7 @@ void TfrmTallix32::FormShow() {
     move(left, top);
     if (settings_.readInteger(QStringLiteral("MainForm"), QStringLiteral("State"), 0) == 1)
         setWindowState(windowState() | Qt::WindowMaximized);
+    showSettingsDamage();
     // Work a crashed program left comes first; once it is restored, the file of the
     // command line is not opened over it.
     const bool restored = offerRecovery();

@@ -303,6 +303,9 @@ private:
 
     void FormCreate();
     void FormShow();
+    // --- damaged settings files (TfrmTallix32Robust.cpp) --------------------------------
+    // Shows, once, what the settings store found wrong with its file.
+    void showSettingsDamage();
     void FormClose();
     void buildToolbar();
     void buildMenus();

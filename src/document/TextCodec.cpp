@@ -106,6 +106,25 @@ bool hasNonAscii(std::string_view bytes) {
     return false;
 }
 
+// UTF-16 saved without its byte-order mark: NUL bytes, which 8-bit text never
+// holds, all on the same side of the byte pairs and in at least a quarter of them
+// (the high bytes of Latin text). Says whether it is big-endian; nothing when the
+// bytes do not look like that.
+std::optional<bool> unmarkedUtf16(std::string_view bytes) {
+    if (bytes.size() < 2 || bytes.size() % 2 != 0)
+        return std::nullopt;
+    std::size_t nulsEven = 0, nulsOdd = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        if (bytes[i] == '\0')
+            ++(i % 2 == 0 ? nulsEven : nulsOdd);
+    const std::size_t units = bytes.size() / 2;
+    if (nulsEven == 0 && nulsOdd * 4 >= units)
+        return false; // little-endian: the high byte comes second
+    if (nulsOdd == 0 && nulsEven * 4 >= units)
+        return true;
+    return std::nullopt;
+}
+
 } // namespace
 
 std::u16string decodeTextFile(std::string_view bytes) {
@@ -133,9 +152,14 @@ std::u16string withoutNul(std::u16string text) {
 
 std::optional<std::u16string> decodeEssayText(std::string_view bytes) {
     const bool utf16 = bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF";
-    if (!utf16 && bytes.find('\0') != std::string_view::npos)
+    std::u16string decoded;
+    if (utf16 || bytes.find('\0') == std::string_view::npos) {
+        decoded = decodeTextFile(bytes);
+    } else if (const std::optional<bool> bigEndian = unmarkedUtf16(bytes)) {
+        decoded = decodeUtf16(bytes, *bigEndian);
+    } else {
         return std::nullopt;
-    const std::u16string decoded = decodeTextFile(bytes);
+    }
     std::size_t controls = 0;
     for (char16_t c : decoded) {
         // Tabs, breaks and the end-of-file mark of old DOS editors belong in text.

@@ -22,7 +22,9 @@ constexpr char16_t withoutNul(char16_t c) { return c == 0 ? NulReplacement : c; 
 std::u16string withoutNul(std::u16string text);
 
 // The text of a plain-text essay (the import of a text file, and a marked file
-// that is not RTF): decoded as decodeTextFile does, with U+0000 as U+FFFD, each
+// that is not RTF): decoded as decodeTextFile does (and as UTF-16 when it was
+// saved without its byte-order mark: NUL bytes in at least a quarter of the byte
+// pairs, all on the same side), with U+0000 as U+FFFD, each
 // vertical tab and form feed a line break, and every line break CR LF. Nothing
 // when the bytes are not text in any of those encodings: a NUL byte outside
 // UTF-16 text, or control characters (other than tab, line breaks and

@@ -136,17 +136,17 @@ ListLoad readListFile(const std::string& path, ReferenceList& list) {
     if (fs::is_regular_file(st)) {
         const std::uintmax_t size = fs::file_size(p, ec);
         if (!ec && size > MaxListFileBytes)
-            return {ListLoadStatus::Unreadable, "too large"};
+            return {ListLoadStatus::Damaged, "too large"};
     }
     std::string bytes;
     const fileio::FileResult r = fileio::readFile(path, bytes);
     if (!r.ok)
         return {ListLoadStatus::Unreadable, r.error};
     if (bytes.size() > MaxListFileBytes)
-        return {ListLoadStatus::Unreadable, "too large"};
+        return {ListLoadStatus::Damaged, "too large"};
     const std::u16string text = text::decodeTextFile(bytes);
     if (text.find(u'\0') != std::u16string::npos)
-        return {ListLoadStatus::Unreadable, "not a text file"};
+        return {ListLoadStatus::Damaged, "not a text file"};
     list.assignLines(splitLines(text));
     return {};
 }
@@ -192,9 +192,21 @@ StartupLoad loadAtStartup(const LibraryKind& kind, const std::string& path, Refe
         out.created = writeListFile(path, list);
         if (!out.created)
             out.messages.push_back(saveFailure(kind));
+        return out;
+    }
+    std::string keptAs;
+    if (r.status == ListLoadStatus::Damaged && fileio::setAside(path, keptAs).ok) {
+        out.setAsidePath = keptAs;
+        out.messages.push_back(Message{
+            concat({loadFailureText(kind), u"\r\n\r\n", u"The damaged file has been kept as \"",
+                    text::fromUtf8(fileNamePart(keptAs)), u"\". A new one will be created."}),
+            MessageType::Information, 0});
+        out.created = writeListFile(path, list);
+        if (!out.created)
+            out.messages.push_back(saveFailure(kind));
     } else {
-        // The file is there: it may only be damaged or locked for now, so it is not
-        // written over.
+        // The file is there and could not be kept aside: it may only be locked for
+        // now, so it is not written over.
         out.messages.push_back(Message{
             concat({loadFailureText(kind), u"\r\n\r\n",
                     u"The file has been left as it is. The list starts empty; the file is "

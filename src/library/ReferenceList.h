@@ -68,7 +68,8 @@ std::string encodeListFile(const ReferenceList& list);
 enum class ListLoadStatus {
     Loaded,
     Missing,    // no file at the path
-    Unreadable, // a folder, a file that cannot be read, or one that is no list
+    Unreadable, // a folder, or a file that cannot be read (it may be locked for now)
+    Damaged,    // a file that was read but is no list: NUL characters, or too large
 };
 
 struct ListLoad {
@@ -80,7 +81,7 @@ struct ListLoad {
 inline constexpr std::size_t MaxListFileBytes = 64u * 1024u * 1024u;
 
 // Reads the file at path into list (emptied first). A file holding NUL
-// characters, or larger than MaxListFileBytes, is not a list: Unreadable, and the
+// characters, or larger than MaxListFileBytes, is not a list: Damaged, and the
 // list stays empty.
 ListLoad readListFile(const std::string& path, ReferenceList& list);
 
@@ -107,14 +108,18 @@ inline constexpr char16_t SaveChangesQuestion[] = u"Do you want to save the chan
 // What the start-up load found and what to tell the teacher, in order.
 struct StartupLoad {
     ListLoadStatus status = ListLoadStatus::Loaded;
-    bool created = false;                // a missing file was written (empty)
+    bool created = false;                // a missing or damaged file was written anew (empty)
+    std::string setAsidePath;            // where a damaged file was kept, when it was
     std::vector<Message> messages;       // plain message boxes to show, in order
 };
 
 // Loads the library's file at path into list at start-up. A missing file is
-// reported with the load failure message and then created empty; a file that is
-// there but cannot be read is reported and left untouched (the list starts empty
-// and the file is written only by a later save).
+// reported with the load failure message and then created empty. A damaged file
+// is never written over: it is renamed with a ".bad" suffix (fileio::setAside),
+// reported once with the name it is kept under, and an empty file created in its
+// place, so the next start is silent. A file that cannot be read, or a damaged
+// one that cannot be renamed, is reported and left untouched (the list starts
+// empty and the file is written only by a later save).
 StartupLoad loadAtStartup(const LibraryKind& kind, const std::string& path, ReferenceList& list);
 
 // Saves the list; the save failure warning when it could not be written.

@@ -401,4 +401,23 @@ FileResult writeFileAtomic(const std::string& path, std::string_view data) {
 
 #endif
 
+FileResult setAside(const std::string& path, std::string& setAsidePath) {
+    std::error_code ec;
+    const fs::path from = toPath(path);
+    if (fs::symlink_status(from, ec).type() == fs::file_type::not_found)
+        return failure(std::errc::no_such_file_or_directory);
+    for (int n = 1; n < 1000; ++n) {
+        const std::string candidate = n == 1 ? path + ".bad" : path + "." + std::to_string(n) + ".bad";
+        const fs::path to = toPath(candidate);
+        if (fs::symlink_status(to, ec).type() != fs::file_type::not_found)
+            continue; // taken (or not to be looked at): never replace it
+        fs::rename(from, to, ec);
+        if (ec)
+            return failure(ec);
+        setAsidePath = candidate;
+        return success();
+    }
+    return failure(std::errc::file_exists);
+}
+
 } // namespace tallix::fileio

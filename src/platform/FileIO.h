@@ -20,4 +20,9 @@ FileResult readFile(const std::string& path, std::string& out);
 // On failure the old file is left whole and no temporary file remains.
 FileResult writeFileAtomic(const std::string& path, std::string_view data);
 
+// Keeps a damaged file out of the way instead of writing over it: renames path to
+// path + ".bad" (or path + ".2.bad", ".3.bad" ... when that is taken, so that an
+// earlier damaged copy is never lost) and gives the new path in setAsidePath.
+FileResult setAside(const std::string& path, std::string& setAsidePath);
+
 } // namespace tallix::fileio

@@ -116,3 +116,16 @@ TEST(TextCodec, EssayTextIsRefusedWhenBinaryAndNormalisedWhenText) {
     EXPECT_EQ(decodeEssayText(""), u"");
     EXPECT_EQ(decodeEssayText("caf\xC3\xA9\t\x1A"), u"caf\u00E9\t\x1A");
 }
+
+TEST(TextCodec, Utf16WithoutItsByteOrderMarkIsStillAnEssay) {
+    using tallix::text::decodeEssayText;
+    EXPECT_EQ(decodeEssayText(std::string("H\0i\0\r\0\n\0\xE9\0", 10)), u"Hi\r\n\u00E9");
+    EXPECT_EQ(decodeEssayText(std::string("\0H\0i\0\n\x04\x1F", 8)), u"Hi\r\n\u041F");
+    // Russian with a few blanks: NULs in only some pairs, but enough of them.
+    EXPECT_EQ(decodeEssayText(std::string("\x1F\x04 \0\x1F\x04 \0", 8)), u"\u041F \u041F ");
+    // NULs on both sides, too few of them, an odd length, or binary once decoded.
+    EXPECT_EQ(decodeEssayText(std::string("a\0\0b", 4)), std::nullopt);
+    EXPECT_EQ(decodeEssayText(std::string("abcdefghijklmn\0x", 16)), std::nullopt);
+    EXPECT_EQ(decodeEssayText(std::string("a\0b\0c", 5)), std::nullopt);
+    EXPECT_EQ(decodeEssayText(std::string("\x01\0\x02\0\x03\0", 6)), std::nullopt);
+}

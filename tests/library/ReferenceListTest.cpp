@@ -103,24 +103,60 @@ TEST(LibraryFile, MissingAndDamagedFilesAtStartup) {
     EXPECT_EQ(r.status, ListLoadStatus::Loaded);
     EXPECT_TRUE(r.messages.empty());
 
-    // A file that is there but is no list is reported and left as it is.
+    // A file that is there but is no list is kept aside, reported once with the
+    // name it is kept under, and a new empty file takes its place.
     const std::string damaged = std::string("Title\r\n\0\0\0binary", 16);
     dir.write("reftext.mdb", damaged);
     TextList snippets;
     r = loadAtStartup(TextLibrary, dir.file("reftext.mdb"), snippets);
-    EXPECT_EQ(r.status, ListLoadStatus::Unreadable);
-    EXPECT_FALSE(r.created);
+    EXPECT_EQ(r.status, ListLoadStatus::Damaged);
+    EXPECT_TRUE(r.created);
+    EXPECT_EQ(r.setAsidePath, dir.file("reftext.mdb.bad"));
     ASSERT_EQ(r.messages.size(), 1u);
-    EXPECT_NE(r.messages[0].text.find(u"\"reftext.mdb\", the database of useful text."),
-              std::u16string::npos);
+    EXPECT_EQ(r.messages[0].text,
+              u"Unable to load \"reftext.mdb\", the database of useful text. The file may have "
+              u"been deleted, corrupted or moved.\r\n\r\nThe damaged file has been kept as "
+              u"\"reftext.mdb.bad\". A new one will be created.");
     EXPECT_EQ(snippets.count(), 0);
-    EXPECT_EQ(TempFolder::read(dir.file("reftext.mdb")), damaged);
+    EXPECT_EQ(TempFolder::read(dir.file("reftext.mdb.bad")), damaged);
+    EXPECT_EQ(TempFolder::read(dir.file("reftext.mdb")), "");
+    r = loadAtStartup(TextLibrary, dir.file("reftext.mdb"), snippets);
+    EXPECT_EQ(r.status, ListLoadStatus::Loaded);
+    EXPECT_TRUE(r.messages.empty());
+    // A second damaged file never replaces the first one kept aside.
+    dir.write("reftext.mdb", damaged + "again");
+    r = loadAtStartup(TextLibrary, dir.file("reftext.mdb"), snippets);
+    EXPECT_EQ(r.setAsidePath, dir.file("reftext.mdb.2.bad"));
+    EXPECT_EQ(TempFolder::read(dir.file("reftext.mdb.bad")), damaged);
+    EXPECT_EQ(TempFolder::read(dir.file("reftext.mdb.2.bad")), damaged + "again");
 
     // A folder where the file should be.
     std::filesystem::create_directory(dir.file("folder.mdb"));
     r = loadAtStartup(TextLibrary, dir.file("folder.mdb"), snippets);
     EXPECT_EQ(r.status, ListLoadStatus::Unreadable);
     EXPECT_TRUE(std::filesystem::is_directory(dir.file("folder.mdb")));
+}
+
+TEST(LibraryFile, ADamagedFileThatCannotBeKeptAsideIsLeftAsItIs) {
+    TempFolder dir;
+    const std::string damaged = std::string("Title\r\n\0binary", 13);
+    const std::string path = dir.write("reflinks.mdb", damaged);
+    std::filesystem::permissions(dir.path(), std::filesystem::perms(0555),
+                                 std::filesystem::perm_options::replace);
+    LinkList links;
+    StartupLoad r;
+    {
+        tallix::testing::AsUnprivileged user;
+        if (!user.effective())
+            GTEST_SKIP() << "cannot drop root privileges";
+        r = loadAtStartup(LinksLibrary, path, links);
+    }
+    EXPECT_EQ(r.status, ListLoadStatus::Damaged);
+    EXPECT_FALSE(r.created);
+    EXPECT_TRUE(r.setAsidePath.empty());
+    ASSERT_EQ(r.messages.size(), 1u);
+    EXPECT_NE(r.messages[0].text.find(u"left as it is"), std::u16string::npos);
+    EXPECT_EQ(TempFolder::read(path), damaged);
 }
 
 TEST(LibraryFile, CreationAndSaveFailuresAreReported) {

@@ -1,5 +1,7 @@
 #include "platform/qt/SettingsStore.h"
 
+#include "document/TextCodec.h"
+#include "platform/FileIO.h"
 #include "platform/ProgramFolder.h"
 #include "platform/qt/Resources.h"
 
@@ -76,8 +78,14 @@ QString unescapeValue(QStringView raw) {
     return out;
 }
 
+// A file that holds bytes no text has (NUL bytes, or binary control characters)
+// is not a settings file: the read fails, QSettings reports a format error, and
+// the store keeps the file aside rather than write over it.
 bool readSettingsFile(QIODevice& device, QSettings::SettingsMap& map) {
-    QString text = QString::fromUtf8(device.readAll());
+    const QByteArray bytes = device.readAll();
+    if (!text::decodeEssayText(std::string_view(bytes.constData(), std::size_t(bytes.size()))))
+        return false;
+    QString text = QString::fromUtf8(bytes);
     if (text.startsWith(QChar(0xFEFF)))
         text.remove(0, 1);
     QString section;
@@ -141,6 +149,25 @@ QSettings::Format settingsFileFormat() {
         QSettings::registerFormat(QStringLiteral("conf"), readSettingsFile, writeSettingsFile);
     return format;
 }
+
+bool refuseToWrite(QIODevice&, const QSettings::SettingsMap&) { return false; }
+
+// The same file read the same way, never written: for a damaged file that could
+// not be kept aside, so that nothing of it is lost to a later save.
+QSettings::Format readOnlySettingsFormat() {
+    static const QSettings::Format format =
+        QSettings::registerFormat(QStringLiteral("conf"), readSettingsFile, refuseToWrite);
+    return format;
+}
+
+// The reports of damaged settings files found by any store of this run, until the
+// window takes them.
+std::vector<Message>& pendingReports() {
+    static std::vector<Message> reports;
+    return reports;
+}
+
+std::u16string u16(const QString& s) { return s.toStdU16String(); }
 
 QString withTrailingSeparator(const QString& folder) {
     QString f = QDir::toNativeSeparators(QDir::cleanPath(QDir(folder).absolutePath()));
@@ -258,12 +285,45 @@ SettingsStore::SettingsStore() : location_(defaultSettingsLocation()) {
         return;
     }
 #endif
-    settings_ = std::make_unique<QSettings>(location_, settingsFileFormat());
+    openFile();
 }
 
-SettingsStore::SettingsStore(const QString& filePath)
-    : settings_(std::make_unique<QSettings>(filePath, settingsFileFormat())),
-      location_(filePath) {}
+SettingsStore::SettingsStore(const QString& filePath) : location_(filePath) { openFile(); }
+
+void SettingsStore::openFile() {
+    settings_ = std::make_unique<QSettings>(location_, settingsFileFormat());
+    // Written through a temporary file and a rename, never in place.
+    settings_->setAtomicSyncRequired(true);
+    if (settings_->status() != QSettings::FormatError)
+        return;
+    // A file that cannot be read as settings would be written over, whole, by the
+    // next change: keep it aside instead, and start from the defaults.
+    settings_.reset();
+    const std::string path = QDir::toNativeSeparators(location_).toStdString();
+    std::string keptAs;
+    const QString name = QFileInfo(location_).fileName();
+    const std::u16string lead = u"The settings file \"" + u16(name) + u"\" could not be read. ";
+    if (fileio::setAside(path, keptAs).ok) {
+        pendingReports().push_back(Message{
+            lead + u"It has been kept as \"" + u16(QFileInfo(QString::fromStdString(keptAs)).fileName()) +
+                u"\", and the program starts with its default settings.",
+            MessageType::Warning, 0});
+        settings_ = std::make_unique<QSettings>(location_, settingsFileFormat());
+        settings_->setAtomicSyncRequired(true);
+    } else {
+        pendingReports().push_back(Message{
+            lead + u"It has been left as it is; the program starts with its default settings, "
+                   u"and changes to them are not saved.",
+            MessageType::Warning, 0});
+        settings_ = std::make_unique<QSettings>(location_, readOnlySettingsFormat());
+    }
+}
+
+std::vector<Message> SettingsStore::takeDamageReports() {
+    std::vector<Message> reports;
+    reports.swap(pendingReports());
+    return reports;
+}
 
 SettingsStore::~SettingsStore() {
     flush();

@@ -18,10 +18,20 @@
 //     it is set, or the file given to the constructor (tests and scripts use these).
 //
 // Writes reach the store when flush() is called, when the object is destroyed, or
-// when the event loop next runs, whichever comes first.
+// when the event loop next runs, whichever comes first. A settings file is always
+// written whole, through a temporary file renamed over it.
+//
+// A settings file that cannot be read as one (QSettings reports a format error,
+// or the file holds bytes that are not text) is never written over: it is renamed
+// with a ".bad" suffix and the store starts empty, or, when it cannot be renamed,
+// it is left as it is and the store keeps its values in memory only. Either way a
+// message says so, once: takeDamageReports() hands it to the window.
+#include "document/MarkedDocument.h" // Message
+
 #include <QString>
 
 #include <memory>
+#include <vector>
 
 class QSettings;
 
@@ -55,7 +65,13 @@ public:
     // read-only file or folder, for instance); the values stay pending in memory.
     bool flush();
 
+    // The messages about damaged settings files that the stores of this run found
+    // (and kept aside), each handed out once; the window shows them at start-up.
+    static std::vector<Message> takeDamageReports();
+
 private:
+    void openFile();
+
     QString resolvedKey(const QString& section, const QString& name) const;
 
     std::unique_ptr<QSettings> settings_;

@@ -132,18 +132,20 @@ TEST_F(LibraryWindowTest, MissingFilesAreCreatedWithTheirMessages) {
     EXPECT_FALSE(texts().TextChanged());
 }
 
-TEST_F(LibraryWindowTest, ADamagedFileIsLeftAloneUntilTheTeacherSaves) {
+TEST_F(LibraryWindowTest, ADamagedFileIsKeptAsideAndReportedOnce) {
     const std::string damaged("Title\r\n\0\0binary", 15);
     home.write("reflinks.mdb", damaged);
     home.write("reftext.mdb", "");
     start();
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_TRUE(shown[0].text.contains(QStringLiteral("left as it is")));
-    EXPECT_EQ(TempFolder::read(linksFile()), damaged);
+    EXPECT_TRUE(shown[0].text.contains(QStringLiteral("kept as \"reflinks.mdb.bad\"")));
+    EXPECT_EQ(TempFolder::read(linksFile() + ".bad"), damaged);
+    EXPECT_EQ(TempFolder::read(linksFile()), "");
     EXPECT_EQ(links().lbTitles->count(), 0);
     links().btnNew->click();
     links().btnSave->click();
     EXPECT_EQ(TempFolder::read(linksFile()), "New link\r\n\r\n\r\n");
+    EXPECT_EQ(TempFolder::read(linksFile() + ".bad"), damaged);
 }
 
 TEST_F(LibraryWindowTest, TheLinksWindowShowsItsControls) {

@@ -1,5 +1,7 @@
 #include "platform/qt/SettingsStore.h"
 
+#include "TestFiles.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -7,6 +9,8 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 using tallix::SettingsStore;
 
@@ -272,3 +276,111 @@ TEST(ProgramFolderTest, WithoutTheHomeVariableItIsThePerUserDataFolder) {
 }
 
 } // namespace
+
+// ---------------------------------------------------------------------------
+// Damaged settings files and atomic writes.
+
+namespace {
+
+QStringList entries(const QString& folder) {
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+void setMode(const QString& path, int mode) {
+    std::filesystem::permissions(path.toStdString(), std::filesystem::perms(mode),
+                                 std::filesystem::perm_options::replace);
+}
+
+QByteArray contents(const QString& file) {
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+TEST_F(SettingsStoreTest, AFileThatIsNotTextIsKeptAsideReportedOnceAndNeverWrittenOver) {
+    SettingsStore::takeDamageReports(); // what earlier tests left
+    const QByteArray damaged("[MainForm]\nTop=10\n\0\0\0\x01\x02\x03\x04garbage", 30);
+    put(damaged);
+    {
+        SettingsStore store(path());
+        EXPECT_EQ(store.readInteger("MainForm", "Top", 7), 7); // the defaults
+        store.writeInteger("MainForm", "Left", 5);
+        EXPECT_TRUE(store.flush());
+    }
+    EXPECT_EQ(contents(path() + ".bad"), damaged);
+    EXPECT_EQ(fileText(), QByteArray("[MainForm]\nLeft=5\n"));
+    const std::vector<tallix::Message> reports = SettingsStore::takeDamageReports();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].type, tallix::MessageType::Warning);
+    EXPECT_EQ(reports[0].text,
+              u"The settings file \"Tallix32.conf\" could not be read. It has been kept as "
+              u"\"Tallix32.conf.bad\", and the program starts with its default settings.");
+    // Once only: the new file reads without a word.
+    SettingsStore again(path());
+    EXPECT_EQ(again.readInteger("MainForm", "Left", 0), 5);
+    EXPECT_TRUE(SettingsStore::takeDamageReports().empty());
+    // A second damaged file keeps the first one kept aside.
+    put(damaged + "2");
+    { SettingsStore third(path()); }
+    EXPECT_EQ(contents(path() + ".bad"), damaged);
+    EXPECT_EQ(contents(path() + ".2.bad"), damaged + "2");
+    EXPECT_EQ(SettingsStore::takeDamageReports().size(), 1u);
+}
+
+TEST_F(SettingsStoreTest, ADamagedFileThatCannotBeKeptAsideIsLeftAsItIs) {
+    SettingsStore::takeDamageReports();
+    const QByteArray damaged("\0\0\0\0binary", 10);
+    put(damaged);
+    setMode(path(), 0666);
+    setMode(dir_.path(), 0555);
+    bool flushed = true;
+    {
+        tallix::testing::AsUnprivileged user;
+        if (!user.effective()) {
+            setMode(dir_.path(), 0700);
+            GTEST_SKIP() << "cannot drop root privileges";
+        }
+        SettingsStore store(path());
+        store.writeInteger("MainForm", "Top", 3);
+        EXPECT_EQ(store.readInteger("MainForm", "Top", 0), 3); // kept in memory
+        flushed = store.flush();
+    }
+    setMode(dir_.path(), 0700);
+    EXPECT_FALSE(flushed);
+    EXPECT_EQ(fileText(), damaged);
+    EXPECT_EQ(entries(dir_.path()), QStringList{QStringLiteral("Tallix32.conf")});
+    const std::vector<tallix::Message> reports = SettingsStore::takeDamageReports();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_NE(reports[0].text.find(u"left as it is"), std::u16string::npos);
+}
+
+TEST_F(SettingsStoreTest, TheFileIsReplacedWholeAndNeverWrittenInPlace) {
+    put("[MainForm]\nTop=10\n");
+    {
+        SettingsStore store(path());
+        store.writeInteger("MainForm", "Left", 4);
+        EXPECT_TRUE(store.flush());
+    }
+    EXPECT_EQ(fileText(), QByteArray("[MainForm]\nLeft=4\nTop=10\n"));
+    EXPECT_EQ(entries(dir_.path()), QStringList{QStringLiteral("Tallix32.conf")}); // nothing left over
+
+    // The file may be written but its folder may not: a write in place would
+    // succeed, a whole replacement cannot, and the old file stays as it was.
+    setMode(path(), 0666);
+    setMode(dir_.path(), 0555);
+    bool flushed = true;
+    {
+        tallix::testing::AsUnprivileged user;
+        if (!user.effective()) {
+            setMode(dir_.path(), 0700);
+            GTEST_SKIP() << "cannot drop root privileges";
+        }
+        SettingsStore store(path());
+        store.writeInteger("MainForm", "Left", 99);
+        flushed = store.flush();
+    }
+    setMode(dir_.path(), 0700);
+    EXPECT_FALSE(flushed);
+    EXPECT_EQ(fileText(), QByteArray("[MainForm]\nLeft=4\nTop=10\n"));
+}
