@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs every fuzz target for SECONDS each, JOBS of them at once (default 2), at the
 # lowest priority, on a working corpus seeded from fuzz/corpus/ (the seeds in the
-# tree are left alone); ONLY="a b" runs just those targets:
+# tree are left alone). ONLY="a b" runs just those targets; TIMEOUT=N allows a
+# single input N seconds (10; more on a machine that is busy with other work):
 #   fuzz/run-all.sh SECONDS [BUILD]     (BUILD: the fuzz build folder, ./build-fuzz)
 # Builds the targets first. Logs, working corpora and findings go to
 # BUILD/fuzz-runs/<target>/; the last lines are a table of executions, coverage
@@ -33,7 +34,7 @@ run() {
   local name=$1 out=$build/fuzz-runs/$1
   mkdir -p "$out/corpus" "$out/findings"
   cp -r "$root/fuzz/corpus/$name/." "$out/corpus/"
-  nice -n 19 "$build/fuzz/fuzz_$name" -max_total_time="$seconds" -timeout=10 \
+  nice -n 19 "$build/fuzz/fuzz_$name" -max_total_time="$seconds" -timeout="${TIMEOUT:-10}" \
     -rss_limit_mb=1024 -print_final_stats=1 -artifact_prefix="$out/findings/" \
     "$out/corpus" >"$out/log" 2>&1 || true
 }
