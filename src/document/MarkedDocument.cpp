@@ -24,6 +24,11 @@ std::u16string between(std::u16string_view s, std::u16string_view open,
 
 std::u16string u16(const std::string& utf8) { return text::fromUtf8(utf8); }
 
+Message loadFailedMessage() {
+    return Message{u"Unable to load the file. It may be corrupted in some way.",
+                   MessageType::Warning, tlx::HelpContext};
+}
+
 } // namespace
 
 std::u16string notesCaptionText(NotesCaption c) {
@@ -141,11 +146,15 @@ std::u16string MarkedDocument::trailer() const {
 }
 
 FileOutcome MarkedDocument::loadTlxFile(const std::string& path) {
-    const Message failed{u"Unable to load the file. It may be corrupted in some way.",
-                         MessageType::Warning, tlx::HelpContext};
     std::string bytes;
-    if (!fileio::readFile(path, bytes).ok || !essay_.loadFromBytes(bytes).ok)
-        return FileOutcome{false, failed};
+    if (!fileio::readFile(path, bytes).ok)
+        return FileOutcome{false, loadFailedMessage()};
+    return loadTlxBytes(bytes, path);
+}
+
+FileOutcome MarkedDocument::loadTlxBytes(std::string_view bytes, const std::string& path) {
+    if (!essay_.loadFromBytes(bytes).ok)
+        return FileOutcome{false, loadFailedMessage()};
 
     // The marks went with the old text; their names go too.
     bookmarks.clear();

@@ -13,6 +13,7 @@
 #include "document/RichTextBuffer.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tallix {
@@ -122,6 +123,8 @@ public:
     // Reads a marked file into the document. On failure the document is left as
     // it was and the recent files are untouched.
     FileOutcome loadTlxFile(const std::string& path);
+    // The same for a marked file's bytes; path is the file they were read from.
+    FileOutcome loadTlxBytes(std::string_view bytes, const std::string& path);
     // Writes the document to a marked file (atomically). On failure nothing of the
     // document's state changes.
     FileOutcome saveTlx(const std::string& path);

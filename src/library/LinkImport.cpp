@@ -151,8 +151,10 @@ std::u16string decodeHtmlEntities(std::u16string_view text) {
     while (i < text.size()) {
         const char16_t c = text[i];
         if (c == u'&') {
-            const std::size_t semi = text.find(u';', i + 1);
-            if (semi != std::u16string_view::npos && semi - i <= 12) {
+            // A reference is at most 12 characters from '&' to ';': looking no
+            // further keeps a text full of '&' linear.
+            const std::size_t semi = text.substr(0, std::min(text.size(), i + 13)).find(u';', i + 1);
+            if (semi != std::u16string_view::npos) {
                 if (std::optional<char32_t> v = entityValue(text.substr(i + 1, semi - i - 1))) {
                     appendCodePoint(out, *v);
                     i = semi + 1;

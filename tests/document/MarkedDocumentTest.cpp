@@ -240,6 +240,23 @@ TEST(MarkedFileLoad, AFileWithoutTrailerIsAllEssayAndKeepsItsColours) {
     EXPECT_EQ(d.caption(), u"Tallix32: 'plain.rtf'");
 }
 
+TEST(MarkedFileLoad, BytesLoadAsTheFileWithThemWould) {
+    TempFolder dir;
+    const std::string bytes = "{\\rtf1 Essay TallixComments:one\\'b6FeedbackOne:good"
+                              "EndFeedbackOneFeedbackTwo:EndFeedbackTwoTallixGrade:B"
+                              "EndTallixGrade  }";
+    MarkedDocument fromFile;
+    ASSERT_TRUE(fromFile.loadTlxFile(dir.write("a.tlx", bytes)).ok);
+    MarkedDocument fromBytes;
+    ASSERT_TRUE(fromBytes.loadTlxBytes(bytes, dir.file("a.tlx")).ok);
+    EXPECT_EQ(fromBytes.essay().text(), fromFile.essay().text());
+    EXPECT_EQ(fromBytes.commentTexts, std::vector<std::u16string>{u"one"});
+    EXPECT_EQ(fromBytes.feedback1Text, u"good");
+    EXPECT_EQ(fromBytes.grade, u"B");
+    EXPECT_EQ(fromBytes.currentFile, dir.file("a.tlx"));
+    EXPECT_EQ(fromBytes.recentFiles, fromFile.recentFiles);
+}
+
 TEST(MarkedFileLoad, UnreadableFilesFailWithoutTouchingTheDocument) {
     TempFolder dir;
     MarkedDocument d;

@@ -77,6 +77,18 @@ TEST(HtmlEntities, KnownReferencesAreDecodedOthersStay) {
               u"a <b> \"c\" 'd' \U0001F600");
     EXPECT_EQ(decodeHtmlEntities(u"AT&T &unknown; &#0; &#xD800; &#99999999; &"),
               u"AT&T &unknown; &#0; &#xD800; &#99999999; &");
+    // A reference ends within twelve characters: a ';' further on closes none.
+    EXPECT_EQ(decodeHtmlEntities(u"&amp;&ampxxxxxxxxx; &#0000000000038;"),
+              u"&&ampxxxxxxxxx; &#0000000000038;");
+}
+
+TEST(BookmarkImport, ATitleFullOfAmpersandsIsReadInOnePass) {
+    // Each '&' used to look for its ';' to the end of the text: a megabyte of them
+    // took minutes.
+    const std::u16string title(1u << 20, u'&');
+    const auto links = parseBookmarkFile(u"<DT><A HREF=\"http://a/\">" + title + u"</A>;");
+    ASSERT_EQ(links.size(), 1u);
+    EXPECT_EQ(links[0].title, title);
 }
 
 TEST(FavouritesImport, ReadsShortcutFilesInAlphabeticalOrder) {
