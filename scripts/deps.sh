@@ -2,7 +2,7 @@
 # Installs the Debian packages the build needs, but only those that are missing.
 set -euo pipefail
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev fonts-liberation xdg-utils
-          dpkg-dev file desktop-file-utils appstream)
+          dpkg-dev file desktop-file-utils appstream pkg-config libzip-dev libexpat1-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
