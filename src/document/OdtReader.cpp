@@ -87,10 +87,16 @@ struct TextProps {
         take(font, o.font);
         take(script, o.script);
         take(positionPercent, o.positionPercent);
+        // A size in percent applies to the size beneath it, which may only come
+        // when this is laid over the paragraph's own.
         if (o.sizePoints) {
             sizePoints = o.sizePoints;
+            sizePercent.reset();
         } else if (o.sizePercent) {
-            sizePoints = sizePoints.value_or(12.0) * *o.sizePercent / 100.0;
+            if (sizePoints)
+                sizePoints = std::min(*sizePoints * *o.sizePercent / 100.0, 1638.0);
+            else
+                sizePercent = sizePercent.value_or(100.0) * *o.sizePercent / 100.0;
         }
     }
 };
@@ -183,7 +189,8 @@ CharFormat toCharFormat(const TextProps& t) {
     f.style = StyleSet((t.bold.value_or(false) ? fsBold : 0) | (t.italic.value_or(false) ? fsItalic : 0) |
                        (t.underline.value_or(false) ? fsUnderline : 0) |
                        (t.strike.value_or(false) ? fsStrikeOut : 0));
-    f.sizeHalfPoints = int(std::clamp(std::lround(t.sizePoints.value_or(12.0) * 2), 2L, 3276L));
+    const double points = t.sizePoints.value_or(12.0 * t.sizePercent.value_or(100.0) / 100.0);
+    f.sizeHalfPoints = int(std::clamp(std::lround(points * 2), 2L, 3276L));
     f.fontName = t.font.value_or(u"Times New Roman");
     const int script = t.script.value_or(0);
     if (script != 0)

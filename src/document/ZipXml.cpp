@@ -108,6 +108,39 @@ bool ZipArchive::read(const std::string& name, std::string& out, std::string& er
     return ok;
 }
 
+std::string buildZip(const std::vector<std::pair<std::string, std::string>>& members) {
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* buffer = zip_source_buffer_create(nullptr, 0, 0, &error);
+    std::string bytes;
+    if (!buffer)
+        return bytes;
+    zip_source_keep(buffer);
+    if (zip_t* z = zip_open_from_source(buffer, ZIP_TRUNCATE, &error)) {
+        for (const auto& [name, data] : members) {
+            zip_source_t* s = zip_source_buffer(z, data.data(), data.size(), 0);
+            if (s && zip_file_add(z, name.c_str(), s, ZIP_FL_OVERWRITE) < 0)
+                zip_source_free(s);
+        }
+        if (zip_close(z) != 0)
+            zip_discard(z);
+        else if (zip_source_open(buffer) == 0) {
+            zip_source_seek(buffer, 0, SEEK_END);
+            const zip_int64_t size = zip_source_tell(buffer);
+            zip_source_seek(buffer, 0, SEEK_SET);
+            if (size > 0) {
+                bytes.resize(std::size_t(size));
+                if (zip_source_read(buffer, bytes.data(), zip_uint64_t(size)) != size)
+                    bytes.clear();
+            }
+            zip_source_close(buffer);
+        }
+    }
+    zip_source_free(buffer);
+    zip_error_fini(&error);
+    return bytes;
+}
+
 // ------------------------------------------------------------------ XML
 
 std::string_view attribute(const std::vector<XmlAttribute>& attributes, std::string_view name) {

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tallix::zipxml {
@@ -43,6 +44,10 @@ private:
     std::size_t expanded_ = 0;
     std::size_t budget_ = ExpandBudget;
 };
+
+// A zip archive of the named members, deflated, as bytes: the files the readers
+// take, made by the program itself (for its tests and measurements).
+std::string buildZip(const std::vector<std::pair<std::string, std::string>>& members);
 
 // One attribute of an element: its name in the form "prefix:local" (see
 // XmlHandler) and its value in UTF-8.
