@@ -599,8 +599,11 @@ bool readPart(zipxml::ZipArchive& zip, const std::string& name, zipxml::XmlHandl
 bool isOdtMimetype(std::string_view m) {
     while (!m.empty() && (m.back() == '\n' || m.back() == '\r' || m.back() == ' '))
         m.remove_suffix(1);
+    // Templates, master documents and Writer/Web pages hold the same office:text.
     return m == "application/vnd.oasis.opendocument.text" ||
-           m == "application/vnd.oasis.opendocument.text-template";
+           m == "application/vnd.oasis.opendocument.text-template" ||
+           m == "application/vnd.oasis.opendocument.text-master" ||
+           m == "application/vnd.oasis.opendocument.text-web";
 }
 
 WordReadResult readOdt(std::string_view bytes, RichContent& out) {

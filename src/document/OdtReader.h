@@ -11,7 +11,8 @@ namespace tallix {
 // more than zipxml::ExpandBudget bytes of the archive.
 WordReadResult readOdt(std::string_view bytes, RichContent& out);
 
-// True when the mimetype member names an OpenDocument text (or its template).
+// True when the mimetype member names an OpenDocument text (or its template, a
+// master document or a Writer/Web page).
 bool isOdtMimetype(std::string_view mimetype);
 
 } // namespace tallix
