@@ -784,7 +784,7 @@ bool readPart(zipxml::ZipArchive& zip, const std::string& name, zipxml::XmlHandl
     // Text is a fraction of its markup; room for it at once spares the copies of
     // a growing buffer.
     if (into)
-        into->text.reserve(xml.size() / 4);
+        into->text.reserve(xml.size() / 3);
     std::string why;
     if (!zipxml::parseXml(xml, h, why)) {
         error = why + " in " + name;
