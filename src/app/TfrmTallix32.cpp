@@ -926,7 +926,9 @@ std::optional<QString> TfrmTallix32::chooseFile(FileDialogKind kind, const QStri
         break;
     case FileDialogKind::OpenRtf:
         r.title = QStringLiteral("Import RTF File");
-        r.filter = QStringLiteral("RichText Format files (*.rtf)|*.rtf");
+        // Word and OpenDocument essays come in through the same command.
+        r.filter = QStringLiteral("Essays|*.rtf;*.docx;*.odt|RichText Format files (*.rtf)|*.rtf|"
+                                  "Word documents (*.docx)|*.docx|OpenDocument texts (*.odt)|*.odt");
         r.defaultExtension = QStringLiteral(".rtf");
         r.helpContext = tlx::ImportRtfHelpContext;
         break;

@@ -59,12 +59,21 @@ bool DocumentCommands::openRecent(int n) {
 }
 
 bool DocumentCommands::importEssay(const std::string& path, ImportKind kind) {
+    // The file is read first: a refused Word or OpenDocument file leaves the open
+    // document as it was, without a question.
+    EssayFile f = doc_.readEssayFile(path, kind);
+    if (!f.outcome.ok && f.keepsDocument) {
+        prompts_.showMessage(f.outcome.message);
+        return false;
+    }
     if (!newDocument())
         return false;
-    FileOutcome r = doc_.importEssay(path, kind);
-    if (!r.ok)
-        prompts_.showMessage(r.message);
-    return r.ok;
+    if (!f.outcome.ok) {
+        prompts_.showMessage(f.outcome.message);
+        return false;
+    }
+    doc_.installEssay(std::move(f.content));
+    return true;
 }
 
 } // namespace tallix

@@ -1,7 +1,10 @@
 #include "document/MarkedDocument.h"
 
+#include "document/DocxReader.h"
+#include "document/RtfReader.h"
 #include "document/Scanning.h"
 #include "document/TextCodec.h"
+#include "document/ZipXml.h"
 #include "platform/FileIO.h"
 
 namespace tallix {
@@ -216,22 +219,71 @@ FileOutcome MarkedDocument::saveTlx(const std::string& path) {
     return {};
 }
 
-FileOutcome MarkedDocument::importEssay(const std::string& path, ImportKind kind) {
+namespace {
+
+bool endsWithNoCase(std::string_view s, std::string_view end) {
+    if (s.size() < end.size())
+        return false;
+    for (std::size_t i = 0; i < end.size(); ++i) {
+        char c = s[s.size() - end.size() + i];
+        if (c >= 'A' && c <= 'Z')
+            c = char(c - 'A' + 'a');
+        if (c != end[i])
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+EssayFile MarkedDocument::readEssayFile(const std::string& path, ImportKind kind) const {
     const bool rtf = kind == ImportKind::Rtf;
+    const int helpContext = rtf ? tlx::ImportRtfHelpContext : tlx::ImportTextHelpContext;
     const Message failed{
         rtf ? u"Unable to load the file. It may be in use by another program, or corrupted in "
               u"some way."
             : u"Unable to load the file. It may be corrupted in some way.",
-        MessageType::Warning, rtf ? tlx::ImportRtfHelpContext : tlx::ImportTextHelpContext};
+        MessageType::Warning, helpContext};
+    EssayFile f;
     std::string bytes;
-    if (!fileio::readFile(path, bytes).ok || !essay_.loadFromBytes(bytes).ok)
-        return FileOutcome{false, failed};
+    if (!fileio::readFile(path, bytes).ok) {
+        f.outcome = FileOutcome{false, failed};
+        return f;
+    }
+    // Word and OpenDocument files are zip archives; one named so that is not is
+    // refused rather than shown as a screen of stray characters.
+    const bool zip = zipxml::looksLikeZip(bytes);
+    const bool namedAsOne = endsWithNoCase(path, ".docx") || endsWithNoCase(path, ".odt");
+    if (zip || (namedAsOne && !looksLikeRtf(bytes))) {
+        f.keepsDocument = true;
+        WordReadResult r = readWordProcessorFile(bytes, f.content);
+        if (!r.ok) {
+            f.content = RichContent{};
+            f.outcome = FileOutcome{
+                false, Message{u"Unable to import \"" + u16(path) + u"\": " + u16(r.error) + u".",
+                               MessageType::Warning, helpContext}};
+        }
+        return f;
+    }
+    if (!essay_.readContent(bytes, f.content).ok)
+        f.outcome = FileOutcome{false, failed};
+    return f;
+}
+
+void MarkedDocument::installEssay(RichContent content) {
+    essay_.assign(std::move(content));
     bookmarks.clear();
     essay_.selectAll();
     essay_.setSelColour(clBlack);
     essay_.setSelStart(0);
     documentChanged = true;
-    return {};
+}
+
+FileOutcome MarkedDocument::importEssay(const std::string& path, ImportKind kind) {
+    EssayFile f = readEssayFile(path, kind);
+    if (f.outcome.ok)
+        installEssay(std::move(f.content));
+    return f.outcome;
 }
 
 } // namespace tallix

@@ -80,6 +80,15 @@ TrailerParts parseTrailer(std::u16string_view trailer);
 
 enum class ImportKind { Rtf, Text };
 
+// An essay read from its file for import, before anything of the document changes.
+struct EssayFile {
+    FileOutcome outcome;
+    RichContent content;
+    // A Word or OpenDocument file (or one named so) that was refused: the open
+    // document stays as it is, since a file that fails replaces nothing.
+    bool keepsDocument = false;
+};
+
 class MarkedDocument {
 public:
     MarkedDocument();
@@ -131,6 +140,11 @@ public:
     // Loads an essay that is not yet marked: all of it black, caret at 0, changed,
     // still untitled.
     FileOutcome importEssay(const std::string& path, ImportKind kind);
+    // The two halves of importEssay: reading the file (the reader follows the
+    // content: RTF, a Word or OpenDocument file, or text), which changes nothing,
+    // and putting what was read in place of the essay.
+    EssayFile readEssayFile(const std::string& path, ImportKind kind) const;
+    void installEssay(RichContent content);
 
     // The trailer this document would be saved with.
     std::u16string trailer() const;

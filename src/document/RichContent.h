@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tallix {
@@ -77,5 +78,16 @@ struct RichContent {
         paragraphs.push_back(next);
     }
 };
+
+// Appends the footnotes and endnotes of a document at its end, numbered together in
+// the order given: each becomes a paragraph of its own made of its number, ". ",
+// and its text without the blanks that followed its mark and without the breaks at
+// its end. A note of several paragraphs keeps its inner breaks. The number takes the
+// note's first format, or numberFallback for a note with no text.
+void appendNotes(RichContent& out, std::vector<RichContent>&& notes, const CharFormat& numberFallback);
+
+// Appends content at the end of out; out's last paragraph, which must be empty,
+// becomes the content's first.
+void appendContent(RichContent& out, RichContent&& c);
 
 } // namespace tallix

@@ -1,9 +1,11 @@
 #include "document/RichTextBuffer.h"
 
 #include "document/CaseFold.h"
+#include "document/DocxReader.h"
 #include "document/RtfReader.h"
 #include "document/RtfWriter.h"
 #include "document/TextCodec.h"
+#include "document/ZipXml.h"
 #include "platform/FileIO.h"
 
 #include <algorithm>
@@ -574,10 +576,14 @@ int RichTextBuffer::lineStart(int line) const {
 
 // ---------------------------------------------------------------- loading and saving
 
-LoadResult RichTextBuffer::loadFromBytes(std::string_view bytes) {
-    RichContent c;
+LoadResult RichTextBuffer::readContent(std::string_view bytes, RichContent& c) const {
+    c = RichContent{};
     if (looksLikeRtf(bytes)) {
         RtfReadResult r = readRtf(bytes, c);
+        if (!r.ok)
+            return LoadResult{false, r.error};
+    } else if (zipxml::looksLikeZip(bytes)) {
+        WordReadResult r = readWordProcessorFile(bytes, c);
         if (!r.ok)
             return LoadResult{false, r.error};
     } else {
@@ -588,8 +594,15 @@ LoadResult RichTextBuffer::loadFromBytes(std::string_view bytes) {
         if (!c.text.empty())
             c.runs.push_back(FormatRun{int(c.text.size()), default_});
     }
-    assign(std::move(c));
     return LoadResult{true, {}};
+}
+
+LoadResult RichTextBuffer::loadFromBytes(std::string_view bytes) {
+    RichContent c;
+    LoadResult r = readContent(bytes, c);
+    if (r.ok)
+        assign(std::move(c));
+    return r;
 }
 
 LoadResult RichTextBuffer::loadFromFile(const std::string& path) {

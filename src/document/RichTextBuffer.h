@@ -167,10 +167,12 @@ public:
     // Replaces the whole document; the caret goes to 0.
     void assign(RichContent content);
     RichContent content() const;
-    // RTF when the bytes start with "{\rtf", else plain text (with the encoding
-    // rule of text files) in the default attributes. On failure the buffer is
-    // unchanged.
+    // RTF when the bytes start with "{\rtf", a Word or OpenDocument file when they
+    // are a zip archive, else plain text (with the encoding rule of text files) in
+    // the default attributes. On failure the buffer is unchanged.
     LoadResult loadFromBytes(std::string_view bytes);
+    // What loadFromBytes would load, read into out without touching the buffer.
+    LoadResult readContent(std::string_view bytes, RichContent& out) const;
     LoadResult loadFromFile(const std::string& path);
     std::string saveRtf() const;
 

@@ -1055,77 +1055,8 @@ void Reader::noteNumber() {
         emitChar(static_cast<char16_t>(c));
 }
 
-namespace {
-
-// Drops the first n characters of content, with their runs.
-void dropFront(RichContent& c, std::size_t n) {
-    c.text.erase(0, n);
-    auto run = c.runs.begin();
-    while (n > 0 && run != c.runs.end()) {
-        const std::size_t take = std::min(n, static_cast<std::size_t>(run->length));
-        run->length -= static_cast<int>(take);
-        n -= take;
-        if (run->length == 0)
-            ++run;
-    }
-    c.runs.erase(c.runs.begin(), run);
-}
-
-// Drops the last n characters of content, with their runs.
-void dropBack(RichContent& c, std::size_t n) {
-    c.text.resize(c.text.size() - n);
-    while (n > 0 && !c.runs.empty()) {
-        const std::size_t take = std::min(n, static_cast<std::size_t>(c.runs.back().length));
-        c.runs.back().length -= static_cast<int>(take);
-        n -= take;
-        if (c.runs.back().length == 0)
-            c.runs.pop_back();
-    }
-}
-
-// Appends content at the end of out, which ends in an empty paragraph: that
-// paragraph becomes the content's first.
-void appendContent(RichContent& out, RichContent&& c) {
-    out.text += c.text;
-    for (FormatRun& run : c.runs) {
-        if (!out.runs.empty() && out.runs.back().format == run.format)
-            out.runs.back().length += run.length;
-        else
-            out.runs.push_back(std::move(run));
-    }
-    out.paragraphs.back() = c.paragraphs.front();
-    out.paragraphs.insert(out.paragraphs.end(), c.paragraphs.begin() + 1, c.paragraphs.end());
-}
-
-} // namespace
-
-// Each note becomes a paragraph at the end of the document: its number, ". ",
-// and its text without the blanks that followed its mark and without the breaks
-// at its end. A note of several paragraphs keeps its inner breaks.
-void Reader::appendNotes() {
-    std::size_t number = 0;
-    for (RichContent& note : notes_) {
-        ++number;
-        std::size_t lead = 0;
-        while (lead < note.text.size() &&
-               (note.text[lead] == u' ' || note.text[lead] == u'\t' || note.text[lead] == 0x00A0))
-            ++lead;
-        dropFront(note, lead);
-        while (note.text.size() >= 2 && note.text.ends_with(u"\r\n")) {
-            dropBack(note, 2);
-            note.paragraphs.pop_back();
-        }
-        const CharFormat numberFormat = note.runs.empty() ? pendingFormat_ : note.runs.front().format;
-        if (!out_.text.empty() && !out_.text.ends_with(u"\r\n")) {
-            const CharFormat last = out_.runs.back().format;
-            out_.appendParagraphBreak(last, ParaFormat{});
-        }
-        RichContent numbered; // the number joins the note's first paragraph
-        numbered.appendText(text::fromUtf8(std::to_string(number)) + u". ", numberFormat);
-        appendContent(numbered, std::move(note));
-        appendContent(out_, std::move(numbered));
-    }
-}
+// Each note becomes a paragraph at the end of the document (see appendNotes).
+void Reader::appendNotes() { tallix::appendNotes(out_, std::move(notes_), pendingFormat_); }
 
 } // namespace
 

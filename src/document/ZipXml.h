@@ -1,0 +1,82 @@
+#pragma once
+// The containers of word-processor files: a zip archive read from memory (libzip)
+// and a streaming XML parser (expat). Both work on bytes already in memory and
+// never expand more than a fixed budget of uncompressed data, so that a hostile
+// archive or document cannot take the program's memory or time.
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace tallix::zipxml {
+
+// The most uncompressed bytes one import expands from its archive, all parts
+// together.
+inline constexpr std::size_t ExpandBudget = 50u * 1024u * 1024u;
+
+// True when the bytes begin like a zip archive ("PK" and a local or end header).
+bool looksLikeZip(std::string_view bytes);
+
+class ZipArchive {
+public:
+    ZipArchive();
+    ~ZipArchive();
+    ZipArchive(const ZipArchive&) = delete;
+    ZipArchive& operator=(const ZipArchive&) = delete;
+
+    // Opens the archive held by bytes (which must outlive this object). False with
+    // a reason when the bytes are not a readable zip archive.
+    bool open(std::string_view bytes, std::string& error);
+    bool has(const std::string& name) const;
+    // Expands one member into out, counted against the budget shared by every
+    // read of this archive. False with a reason when the member is missing, is
+    // damaged, or would pass the budget.
+    bool read(const std::string& name, std::string& out, std::string& error);
+    // Uncompressed bytes expanded so far.
+    std::size_t expanded() const { return expanded_; }
+    void setBudget(std::size_t budget) { budget_ = budget; }
+
+private:
+    struct Handle;
+    std::unique_ptr<Handle> handle_;
+    std::size_t expanded_ = 0;
+    std::size_t budget_ = ExpandBudget;
+};
+
+// A zip archive of the named members, deflated, as bytes: the files the readers
+// take, made by the program itself (for its tests and measurements).
+std::string buildZip(const std::vector<std::pair<std::string, std::string>>& members);
+
+// One attribute of an element: its name in the form "prefix:local" (see
+// XmlHandler) and its value in UTF-8.
+struct XmlAttribute {
+    std::string_view name;
+    std::string_view value;
+};
+
+// Receives the events of a parse. Element and attribute names come with the
+// namespace resolved to the conventional prefix of the formats read here ("w:",
+// "r:", "mc:", "text:", "style:", "fo:", "table:", "office:", ...), whatever
+// prefix the file itself used; names in other namespaces come as "?:local", names
+// in no namespace bare.
+class XmlHandler {
+public:
+    virtual ~XmlHandler() = default;
+    virtual void startElement(std::string_view name, const std::vector<XmlAttribute>& attributes) = 0;
+    virtual void endElement(std::string_view name) = 0;
+    // Character data in UTF-8; one text may come in several pieces.
+    virtual void characters(std::string_view text) = 0;
+};
+
+// The value of the attribute with the given name, or empty.
+std::string_view attribute(const std::vector<XmlAttribute>& attributes, std::string_view name);
+bool hasAttribute(const std::vector<XmlAttribute>& attributes, std::string_view name);
+
+// Parses a whole XML document. Documents with a document type declaration are
+// refused (word processors never write one, and its entities are how XML is made
+// to explode), as is anything not well-formed. False with a reason.
+bool parseXml(std::string_view bytes, XmlHandler& handler, std::string& error);
+
+} // namespace tallix::zipxml
