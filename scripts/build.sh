@@ -4,6 +4,12 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/deps.sh"
 if [ ! -f "$root/build/build.ninja" ]; then
-  cmake -S "$root" -B "$root/build" -G Ninja
+  launcher=()
+  # A compiler cache, where the machine has one, makes rebuilds of a fresh
+  # checkout quick; the build does not need it.
+  if command -v ccache >/dev/null 2>&1; then
+    launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  fi
+  cmake -S "$root" -B "$root/build" -G Ninja "${launcher[@]}"
 fi
 cmake --build "$root/build" -j "$(nproc)"
