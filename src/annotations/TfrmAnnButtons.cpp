@@ -1,4 +1,5 @@
 #include "annotations/TfrmAnnButtons.h"
+#include "platform/qt/QtStrings.h"
 
 #include "app/TfrmTallix32.h"
 #include "export/OutputColours.h"
@@ -37,12 +38,6 @@ constexpr int FieldsWidth = 302;
 
 const QString ButtonFileFilter = QStringLiteral("Button files (*.btn)|*.btn");
 
-QString qs(const std::u16string& s) {
-    return QString::fromUtf16(s.data(), qsizetype(s.size()));
-}
-std::u16string u16(const QString& s) {
-    return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()), std::size_t(s.size()));
-}
 QString qpath(const std::string& utf8) { return QString::fromStdString(utf8); }
 
 QColor qcolour(Colour c) { return QColor(redOf(c), greenOf(c), blueOf(c)); }

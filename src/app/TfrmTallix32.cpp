@@ -1,4 +1,5 @@
 #include "app/TfrmTallix32.h"
+#include "platform/qt/QtStrings.h"
 
 #include "annotations/Annotating.h"
 #include "app/TfrmAbout.h"
@@ -48,12 +49,6 @@ constexpr int StatusHeight = 20;
 constexpr int ButtonPanelWidth = 158;
 constexpr int NotesCaptionHeight = 16;
 
-QString qs(const std::u16string& s) {
-    return QString::fromUtf16(s.data(), qsizetype(s.size()));
-}
-std::u16string u16(const QString& s) {
-    return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()), std::size_t(s.size()));
-}
 QString qpath(const std::string& utf8) { return QString::fromStdString(utf8); }
 
 // The memo shows line breaks as the platform does; the document keeps CR LF.

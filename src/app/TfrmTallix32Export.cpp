@@ -1,4 +1,5 @@
 // The marking window's part in the plain-text and RTF exports: the options and the
+#include "platform/qt/QtStrings.h"
 // file are asked here, the core builds the file's bytes, and the window shows the
 // progress, writes the file and offers to open it.
 #include "app/TfrmTallix32.h"
@@ -21,7 +22,6 @@ namespace tallix {
 
 namespace {
 
-QString qs(std::u16string_view s) { return QString::fromUtf16(s.data(), qsizetype(s.size())); }
 
 // The file the save dialog offers: the marked file's name with the export's
 // extension.

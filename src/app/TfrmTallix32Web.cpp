@@ -1,4 +1,5 @@
 // The marking window's part in the web export: the options and the file are asked
+#include "platform/qt/QtStrings.h"
 // here, the core builds the pages and writes them, and the window shows progress
 // and the outcome.
 #include "app/TfrmTallix32.h"
@@ -28,7 +29,6 @@ namespace tallix {
 
 namespace {
 
-QString qs(std::u16string_view s) { return QString::fromUtf16(s.data(), qsizetype(s.size())); }
 
 // Keeps the window's commands disabled for one scope (an export lets the window
 // repaint, and nothing may change the document under it).

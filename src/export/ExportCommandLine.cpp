@@ -5,10 +5,8 @@
 #include "export/OutputTitles.h"
 #include "export/RtfExport.h"
 #include "export/TextExport.h"
-#include "export/web/WebExport.h"
-#include "stats/StatsCommandLine.h"
+#include "export/web/WebCommandLine.h"
 
-#include <filesystem>
 #include <optional>
 #include <ostream>
 
@@ -45,30 +43,16 @@ int exportFileCommand(ExportKind kind, const std::vector<std::string>& args, std
     if (files.size() != 2)
         return bad("give the marked file and the file to write");
 
-    std::vector<std::string> errors;
-    std::optional<AnnotationSet> buttons = stats::commandLineButtonSet(buttonFile, settings, errors);
-    for (const std::string& line : errors)
-        err << line << "\n";
-    if (!buttons)
+    web::ExportInputs in;
+    if (!web::loadExportInputs(in, files[0], buttonFile, titlesFile, settings, err))
         return 1;
-    if (titlesFile && !std::filesystem::is_regular_file(*titlesFile)) {
-        err << "Unable to read the titles file " << *titlesFile << "\n";
-        return 1;
-    }
-    const OutputSettings output = readOutputSettings(settings, titlesFile.value_or(""));
-
-    MarkedDocument doc;
-    FileOutcome loaded = doc.loadTlxFile(files[0]);
-    if (!loaded.ok) {
-        err << text::toUtf8(loaded.message.text) << "\n" << files[0] << "\n";
-        return 1;
-    }
-    const library::LinkList links = web::storedLinkList(settings);
     const std::string bytes =
-        isText ? exportText(TextExportRequest{doc, *buttons, output.titles, links, textOptions}).bytes
-             : exportRtf(RtfExportRequest{doc, *buttons, output.titles, output.colours, links,
-                                          rtfOptions})
-                   .bytes;
+        isText ? exportText(TextExportRequest{in.doc, *in.buttons, in.output.titles, in.links,
+                                              textOptions})
+                     .bytes
+               : exportRtf(RtfExportRequest{in.doc, *in.buttons, in.output.titles,
+                                            in.output.colours, in.links, rtfOptions})
+                     .bytes;
     const FileOutcome written = writeExportFile(files[1], bytes);
     if (!written.ok) {
         err << text::toUtf8(written.message.text) << "\n" << files[1] << "\n";

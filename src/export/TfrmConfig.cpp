@@ -1,4 +1,5 @@
 #include "export/TfrmConfig.h"
+#include "platform/qt/QtStrings.h"
 
 #include "export/qt/ColourTints.h"
 #include "platform/ProfileFile.h"
@@ -27,7 +28,6 @@ namespace tallix {
 
 namespace {
 
-QString qs(std::u16string_view s) { return QString::fromUtf16(s.data(), qsizetype(s.size())); }
 QString qpath(const std::string& utf8) { return QString::fromStdString(utf8); }
 
 constexpr const char* EditNames[TitleCount] = {

@@ -1,4 +1,5 @@
 #include "library/TfrmDatabase.h"
+#include "platform/qt/QtStrings.h"
 
 #include "platform/qt/HelpViewer.h"
 #include "platform/qt/MessageBoxes.h"
@@ -13,15 +14,6 @@
 #include <QPushButton>
 
 namespace tallix {
-
-namespace {
-
-QString qs(const std::u16string& s) { return QString::fromUtf16(s.data(), qsizetype(s.size())); }
-std::u16string u16(const QString& s) {
-    return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()), std::size_t(s.size()));
-}
-
-} // namespace
 
 TfrmDatabase::TfrmDatabase(QWidget* mainWindow, QPlainTextEdit* notes)
     : LibraryWindow(library::LinksLibrary, links_, mainWindow, notes) {

@@ -1,4 +1,5 @@
 #include "library/TfrmUsefulText.h"
+#include "platform/qt/QtStrings.h"
 
 #include "platform/qt/HelpViewer.h"
 
@@ -10,15 +11,6 @@
 #include <QSignalBlocker>
 
 namespace tallix {
-
-namespace {
-
-QString qs(const std::u16string& s) { return QString::fromUtf16(s.data(), qsizetype(s.size())); }
-std::u16string u16(const QString& s) {
-    return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()), std::size_t(s.size()));
-}
-
-} // namespace
 
 TfrmUsefulText::TfrmUsefulText(QWidget* mainWindow, QPlainTextEdit* notes)
     : LibraryWindow(library::TextLibrary, snippets_, mainWindow, notes) {

@@ -1,4 +1,5 @@
 #include "stats/TfrmErrors.h"
+#include "platform/qt/QtStrings.h"
 
 #include "export/OutputColours.h"
 #include "platform/qt/HelpViewer.h"
@@ -15,7 +16,6 @@ namespace tallix {
 namespace {
 
 QColor qcolour(Colour c) { return QColor(redOf(c), greenOf(c), blueOf(c)); }
-QString qs(const std::u16string& s) { return QString::fromUtf16(s.data(), qsizetype(s.size())); }
 
 constexpr int CountColumnWidth = 64;
 constexpr int TypeColumnWidth = 487;

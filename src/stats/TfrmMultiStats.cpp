@@ -1,4 +1,5 @@
 #include "stats/TfrmMultiStats.h"
+#include "platform/qt/QtStrings.h"
 
 #include "document/TextCodec.h"
 #include "export/OutputColours.h"
@@ -23,7 +24,6 @@ namespace tallix {
 namespace {
 
 QColor qcolour(Colour c) { return QColor(redOf(c), greenOf(c), blueOf(c)); }
-QString qs(const std::u16string& s) { return QString::fromUtf16(s.data(), qsizetype(s.size())); }
 
 constexpr int GridRows = 1 + ErrorEntryCount;
 

@@ -30,6 +30,30 @@ std::optional<int> number(const std::string& s, int low, int high) {
 
 } // namespace
 
+bool loadExportInputs(ExportInputs& in, const std::string& marked,
+                      const std::optional<std::string>& buttonFile,
+                      const std::optional<std::string>& titlesFile,
+                      const SettingsSource& settings, std::ostream& err) {
+    std::vector<std::string> errors;
+    in.buttons = stats::commandLineButtonSet(buttonFile, settings, errors);
+    for (const std::string& line : errors)
+        err << line << "\n";
+    if (!in.buttons)
+        return false;
+    if (titlesFile && !std::filesystem::is_regular_file(*titlesFile)) {
+        err << "Unable to read the titles file " << *titlesFile << "\n";
+        return false;
+    }
+    in.output = readOutputSettings(settings, titlesFile.value_or(""));
+    const FileOutcome loaded = in.doc.loadTlxFile(marked);
+    if (!loaded.ok) {
+        err << text::toUtf8(loaded.message.text) << "\n" << marked << "\n";
+        return false;
+    }
+    in.links = storedLinkList(settings);
+    return true;
+}
+
 int exportWebCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                      const SettingsSource& settings) {
     WebOptions options = readWebOptions(settings);
@@ -92,27 +116,12 @@ int exportWebCommand(const std::vector<std::string>& args, std::ostream& out, st
     if (mac)
         options.convertMac = true;
 
-    std::vector<std::string> errors;
-    std::optional<AnnotationSet> buttons = stats::commandLineButtonSet(buttonFile, settings, errors);
-    for (const std::string& line : errors)
-        err << line << "\n";
-    if (!buttons)
+    ExportInputs in;
+    if (!loadExportInputs(in, files[0], buttonFile, titlesFile, settings, err))
         return 1;
-    if (titlesFile && !std::filesystem::is_regular_file(*titlesFile)) {
-        err << "Unable to read the titles file " << *titlesFile << "\n";
-        return 1;
-    }
-    const OutputSettings output = readOutputSettings(settings, titlesFile.value_or(""));
-
-    MarkedDocument doc;
-    FileOutcome loaded = doc.loadTlxFile(files[0]);
-    if (!loaded.ok) {
-        err << text::toUtf8(loaded.message.text) << "\n" << files[0] << "\n";
-        return 1;
-    }
-    const library::LinkList links = storedLinkList(settings);
-    const WebExportResult pages = exportWebPages(
-        WebExportRequest{doc, *buttons, output.titles, output.colours, links, options, files[1]});
+    const WebExportResult pages =
+        exportWebPages(WebExportRequest{in.doc, *in.buttons, in.output.titles,
+                                        in.output.colours, in.links, options, files[1]});
     const WriteOutcome written = writeWebPages(pages);
     if (!written.ok) {
         err << text::toUtf8(written.message.text) << "\n";

@@ -1,4 +1,5 @@
 #include "library/qt/LibraryWindow.h"
+#include "platform/qt/QtStrings.h"
 
 #include "export/OutputColours.h"
 #include "platform/qt/HelpViewer.h"
@@ -20,7 +21,6 @@ namespace tallix {
 
 namespace {
 
-QString qs(const std::u16string& s) { return QString::fromUtf16(s.data(), qsizetype(s.size())); }
 
 QString qs(const char16_t* s) { return QString::fromUtf16(s); }
 

@@ -416,6 +416,21 @@ bool SettingsStore::flush() {
 
 // ---------------------------------------------------------------------------
 
+// The copy of a shipped file installed with the program: beside it, in
+// ../share/tallix32 (an installed or unpacked tree), or in ../Resources (a macOS
+// bundle). Empty when there is none.
+static QString installedCopy(const QString& rel) {
+    if (!QCoreApplication::instance())
+        return {};
+    const QString appDir = QCoreApplication::applicationDirPath();
+    for (const QString& candidate : {appDir + u'/' + rel,
+                                     appDir + QStringLiteral("/../share/tallix32/") + rel,
+                                     appDir + QStringLiteral("/../Resources/") + rel})
+        if (QFileInfo(candidate).isFile())
+            return QDir::toNativeSeparators(QDir::cleanPath(candidate));
+    return {};
+}
+
 QString programFolder() {
     // Never the folder the program is installed in: the files kept here are the
     // teacher's own, and shipped copies are found beside the program instead.
@@ -434,16 +449,8 @@ QString readableFile(const QString& path) {
     const QString wanted = QDir::fromNativeSeparators(path);
     if (!wanted.startsWith(folder))
         return path;
-    const QString rel = wanted.mid(folder.size());
-    if (!QCoreApplication::instance())
-        return path;
-    const QString appDir = QCoreApplication::applicationDirPath();
-    for (const QString& candidate : {appDir + u'/' + rel,
-                                     appDir + QStringLiteral("/../share/tallix32/") + rel,
-                                     appDir + QStringLiteral("/../Resources/") + rel})
-        if (QFileInfo(candidate).isFile())
-            return QDir::toNativeSeparators(QDir::cleanPath(candidate));
-    return path;
+    const QString installed = installedCopy(wanted.mid(folder.size()));
+    return installed.isEmpty() ? path : installed;
 }
 
 QString findShippedFile(const QString& relativePath) {
@@ -456,17 +463,8 @@ QString findShippedFile(const QString& relativePath) {
     if (QFileInfo(inProgramFolder).isFile())
         return QDir::toNativeSeparators(inProgramFolder);
 
-    if (QCoreApplication::instance()) {
-        const QString appDir = QCoreApplication::applicationDirPath();
-        const QStringList installed = {
-            appDir + u'/' + rel,
-            appDir + QStringLiteral("/../share/tallix32/") + rel,
-            appDir + QStringLiteral("/../Resources/") + rel,
-        };
-        for (const QString& candidate : installed)
-            if (QFileInfo(candidate).isFile())
-                return QDir::toNativeSeparators(QDir::cleanPath(candidate));
-    }
+    if (const QString installed = installedCopy(rel); !installed.isEmpty())
+        return installed;
 
     initResources();
     if (!QFileInfo(QStringLiteral(":/") + rel).isFile())
