@@ -3,6 +3,9 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/deps.sh"
+# Paths below the checkout are hashed relative to it, so another checkout of the
+# same sources finds its objects in the cache.
+export CCACHE_BASEDIR="$root"
 if [ ! -f "$root/build/build.ninja" ]; then
   launcher=()
   # A compiler cache, where the machine has one, makes rebuilds of a fresh

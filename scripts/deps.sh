@@ -3,6 +3,8 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev fonts-liberation xdg-utils
           dpkg-dev file desktop-file-utils appstream
+          # Rebuilds of a fresh checkout (CI, a second work tree) from the cache.
+          ccache
           # DOCX and ODT import: the zip archive and the XML inside it.
           pkg-config libzip-dev libexpat1-dev
           # The fuzz targets (built only in their own build folder).
