@@ -1,6 +1,6 @@
 // The text decoder and encoder on any bytes.
 #include "FuzzSupport.h"
-#include "document/TextCodec.h"
+#include "platform/TextCodec.h"
 
 #include <cstdlib>
 

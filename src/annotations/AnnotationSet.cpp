@@ -1,8 +1,8 @@
 #include "annotations/AnnotationSet.h"
 #include "platform/ProgramFolder.h"
 
-#include "document/CaseFold.h"
-#include "document/TextCodec.h"
+#include "platform/CaseFold.h"
+#include "platform/TextCodec.h"
 #include "platform/ProfileFile.h"
 
 #include <cstdlib>

@@ -2,11 +2,12 @@
 
 #include "document/MarkedDocument.h"
 #include "document/RtfReader.h"
-#include "document/TextCodec.h"
+#include "platform/TextCodec.h"
 #include "platform/FileIO.h"
-#include "export/ExportCommandLine.h"
-#include "export/web/WebCommandLine.h"
-#include "stats/StatsCommandLine.h"
+#include "cli/CommandInputs.h"
+#include "cli/ExportCommands.h"
+#include "cli/StatsCommands.h"
+#include "cli/WebCommand.h"
 
 #include <ostream>
 
@@ -88,12 +89,17 @@ int runStats(const std::vector<std::string>& args, bool classTable, std::ostream
         usage(err);
         return 2;
     }
+    if (a->output) {
+        std::vector<std::string> inputs = a->files;
+        inputs.push_back(a->buttons.value_or(""));
+        if (!outputsSpareInputs({*a->output}, inputs, err))
+            return 1;
+    }
     std::vector<std::string> errors;
-    std::optional<AnnotationSet> set = stats::commandLineButtonSet(a->buttons, settings, errors);
-    stats::StatsCommandOutcome r;
+    std::optional<AnnotationSet> set = commandLineButtonSet(a->buttons, settings, errors);
+    StatsCommandOutcome r;
     if (set)
-        r = classTable ? stats::classStatistics(a->files, *set)
-                       : stats::essayStatistics(a->files[0], *set);
+        r = classTable ? classStatistics(a->files, *set) : essayStatistics(a->files[0], *set);
     else
         r.status = 1;
     errors.insert(errors.end(), r.errors.begin(), r.errors.end());
@@ -117,13 +123,14 @@ int runStats(const std::vector<std::string>& args, bool classTable, std::ostream
 } // namespace
 
 int importToMarkedFile(const std::string& essay, const std::string& marked, std::ostream& err) {
+    if (!outputsSpareInputs({marked}, {essay}, err))
+        return 1;
     // The reader follows the content, not the file name; the message follows the
-    // reader the content asks for.
-    std::string bytes;
+    // reader the content asks for. Its first bytes tell.
+    std::string head;
     ImportKind kind = ImportKind::Text;
-    if (fileio::readFile(essay, bytes).ok && looksLikeRtf(bytes))
+    if (fileio::readFileHead(essay, head, 64).ok && looksLikeRtf(head))
         kind = ImportKind::Rtf;
-    bytes.clear();
 
     MarkedDocument doc;
     doc.clear();
@@ -172,10 +179,10 @@ std::optional<int> run(const std::vector<std::string>& args, std::ostream& out,
         return importToMarkedFile(args[1], args[2], err);
     }
     if (first == "--export-web")
-        return web::exportWebCommand({args.begin() + 1, args.end()}, out, err, *settings);
+        return exportWebCommand({args.begin() + 1, args.end()}, out, err, *settings);
     if (first == "--export-text" || first == "--export-rtf")
-        return exports::exportFileCommand(
-            first == "--export-text" ? exports::ExportKind::Text : exports::ExportKind::Rtf,
+        return exportFileCommand(
+            first == "--export-text" ? ExportKind::Text : ExportKind::Rtf,
             {args.begin() + 1, args.end()}, out, err, *settings);
     if (first == "--stats" || first == "--count-errors")
         return runStats(args, first == "--stats", out, err, *settings);

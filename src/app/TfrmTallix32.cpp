@@ -4,7 +4,7 @@
 #include "annotations/Annotating.h"
 #include "app/TfrmAbout.h"
 #include "document/Comments.h"
-#include "document/TextCodec.h"
+#include "platform/TextCodec.h"
 #include "document/EditGuard.h"
 #include "document/Navigation.h"
 #include "document/qt/EssayClipboard.h"
@@ -1154,7 +1154,7 @@ void TfrmTallix32::spdUndoClick() {
 }
 
 void TfrmTallix32::RTFPopUpPopup() {
-    const guard::PopupMenuState st = guard::popupMenuState(doc_.essay());
+    const guard::PopupMenuState st = guard::popupMenuState(doc_.essay(), canDeleteAnnotation(doc_.essay()));
     popmnuCut->setEnabled(st.cut);
     popmnuCopy->setEnabled(st.copy);
     popmnuPaste->setEnabled(st.paste);

@@ -101,6 +101,7 @@ void TfrmTallix32::ExportToText() {
     request.initialPath = suggestedExport(doc_.currentFile, QStringLiteral(".txt"));
     request.confirmOverwrite = true;
     request.helpContext = exports::TextHelpContext;
+    request.keepFiles = QStringList{QString::fromStdString(doc_.currentFile)};
     const std::optional<QString> chosen = askFileName(this, request);
     if (!chosen)
         return;
@@ -130,6 +131,7 @@ void TfrmTallix32::ExportToRTF() {
     request.initialPath = suggestedExport(doc_.currentFile, QStringLiteral(".rtf"));
     request.confirmOverwrite = true;
     request.helpContext = exports::RtfHelpContext;
+    request.keepFiles = QStringList{QString::fromStdString(doc_.currentFile)};
     const std::optional<QString> chosen = askFileName(this, request);
     if (!chosen)
         return;

@@ -6,7 +6,7 @@
 #include "app/TfrmTallix32.h"
 
 #include "document/Recovery.h"
-#include "document/TextCodec.h"
+#include "platform/TextCodec.h"
 #include "platform/qt/MessageBoxes.h"
 
 #include <QFile>

@@ -1,5 +1,4 @@
 // The marking window's part in the web export: the options and the file are asked
-#include "platform/qt/QtStrings.h"
 // here, the core builds the pages and writes them, and the window shows progress
 // and the outcome.
 #include "app/TfrmTallix32.h"
@@ -8,9 +7,14 @@
 #include "document/qt/MarkRichEdit.h"
 #include "export/web/TfrmWebOptions.h"
 #include "export/web/WebExport.h"
+#include "platform/FileIO.h"
+#include "platform/TextCodec.h"
 #include "platform/qt/Launcher.h"
+#include "platform/qt/QtStrings.h"
 #include "platform/qt/MessageBoxes.h"
 #include "platform/qt/SettingsStore.h"
+
+#include <algorithm>
 
 #include <QApplication>
 #include <QFileInfo>
@@ -114,6 +118,7 @@ void TfrmTallix32::spdToWebClick() {
     request.initialPath = suggestedPage(doc_.currentFile);
     request.confirmOverwrite = true;
     request.helpContext = web::HelpContext;
+    request.keepFiles = QStringList{QString::fromStdString(doc_.currentFile)};
     const std::optional<QString> chosen = askFileName(this, request);
     if (!chosen)
         return;
@@ -140,7 +145,22 @@ void TfrmTallix32::spdToWebClick() {
                 web::WebExportRequest{doc_, buttons_, outputTitles(), outputColours(), links,
                                       options->options(), fileName},
                 progress);
-            written = web::writeWebPages(pages, progress);
+            // A later page of a split export is named after the first; none may
+            // be the marked file itself.
+            const auto clash = std::find_if(pages.pages.begin(), pages.pages.end(),
+                                            [this](const web::WebPage& p) {
+                                                return fileio::sameFile(p.path, doc_.currentFile);
+                                            });
+            if (clash != pages.pages.end()) {
+                written.ok = false;
+                written.message = Message{
+                    u'"' + text::fromUtf8(clash->path) +
+                        u"\" is the marked file you are working on; it cannot be written over. "
+                        u"Choose another name.",
+                    MessageType::Warning, web::HelpContext};
+            } else {
+                written = web::writeWebPages(pages, progress);
+            }
         } catch (...) {
             QApplication::restoreOverrideCursor();
             hideExportProgress();

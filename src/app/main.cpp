@@ -3,7 +3,7 @@
 // the marking window starts, opening the marked file given on the command line.
 #include "app/CommandLine.h"
 #include "document/MarkedDocument.h"
-#include "document/TextCodec.h"
+#include "platform/TextCodec.h"
 
 #ifdef TALLIX_HAVE_QT
 #include "app/TfrmSplash.h"

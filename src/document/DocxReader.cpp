@@ -1,7 +1,7 @@
 #include "document/DocxReader.h"
 
 #include "document/OdtReader.h"
-#include "document/TextCodec.h"
+#include "platform/TextCodec.h"
 #include "document/WordOutput.h"
 #include "document/ZipXml.h"
 
@@ -817,8 +817,12 @@ WordReadResult readDocx(std::string_view bytes, RichContent& out) {
     {
         TextHandler text(shared, &body);
         StyleAwareText handler(text);
-        if (!readPart(zip, "word/document.xml", handler, error, &body))
+        zipxml::RootRecorder root(handler);
+        if (!readPart(zip, "word/document.xml", root, error, &body))
             return failed(error);
+        if (root.root() != "w:document")
+            return failed("its word/document.xml is not a Word document in a namespace this program "
+                          "knows, so it holds no text to import");
     }
     if (!shared.notes.empty()) {
         for (const char* part : {"word/footnotes.xml", "word/endnotes.xml"}) {
@@ -847,8 +851,14 @@ WordReadResult readWordProcessorFile(std::string_view bytes, RichContent& out) {
     if (zip.has("content.xml")) {
         std::string mimetype;
         zip.setBudget(4096);
-        if (zip.has("mimetype") && zip.read("mimetype", mimetype, error) && isOdtMimetype(mimetype))
-            return readOdt(bytes, out);
+        if (zip.has("mimetype")) {
+            // A mimetype that cannot be read (encrypted, damaged, compressed in a way
+            // the archive library does not know) is told as that, not as a missing part.
+            if (!zip.read("mimetype", mimetype, error))
+                return failed(error);
+            if (isOdtMimetype(mimetype))
+                return readOdt(bytes, out);
+        }
     }
     return failed("it is a zip archive that holds neither a Word document (word/document.xml) nor an "
                   "OpenDocument text (content.xml)");

@@ -1,7 +1,5 @@
 #include "document/EditGuard.h"
 
-#include "annotations/Annotating.h"
-
 #include <algorithm>
 
 namespace tallix::guard {
@@ -68,10 +66,9 @@ std::optional<Message> deleteSelection(RichTextBuffer& b) {
     return std::nullopt;
 }
 
-PopupMenuState popupMenuState(const RichTextBuffer& b) {
+PopupMenuState popupMenuState(const RichTextBuffer& b, bool inAnnotation) {
     PopupMenuState s;
     const bool selected = b.selLength() > 0;
-    const bool inAnnotation = canDeleteAnnotation(b);
     s.deleteAnnotation = inAnnotation;
     s.cut = s.del = selected && !inAnnotation;
     s.copy = selected;

@@ -90,9 +90,10 @@ struct PopupMenuState {
     bool goToLine = true;
 };
 
-// Which items are enabled as the menu opens: "Delete Annotation" inside a label
-// or an annotated span; "Cut" and "Delete" for a selection that is not in an
-// annotation's colours; "Copy" for any selection; the rest always.
-PopupMenuState popupMenuState(const RichTextBuffer& b);
+// Which items are enabled as the menu opens, given whether the caret or selection
+// is inside a label or an annotated span (the annotation layer's test, which the
+// caller makes): "Delete Annotation" there; "Cut" and "Delete" for a selection
+// that is not; "Copy" for any selection; the rest always.
+PopupMenuState popupMenuState(const RichTextBuffer& b, bool inAnnotation);
 
 } // namespace tallix::guard

@@ -3,7 +3,7 @@
 #include "document/DocxReader.h"
 #include "document/RtfReader.h"
 #include "document/Scanning.h"
-#include "document/TextCodec.h"
+#include "platform/TextCodec.h"
 #include "document/ZipXml.h"
 #include "platform/FileIO.h"
 
@@ -30,6 +30,20 @@ std::u16string u16(const std::string& utf8) { return text::fromUtf8(utf8); }
 Message loadFailedMessage() {
     return Message{u"Unable to load the file. It may be corrupted in some way.",
                    MessageType::Warning, tlx::HelpContext};
+}
+
+// A file that is not there, or too large to be an essay, is told as that; the
+// general message stays for files that exist and cannot be read.
+std::optional<Message> unreadableFileMessage(const fileio::FileResult& r, const std::string& path,
+                                             int helpContext) {
+    if (r.missing)
+        return Message{u"The file \"" + u16(path) + u"\" does not exist.", MessageType::Warning,
+                       helpContext};
+    if (r.tooLarge)
+        return Message{u"The file \"" + u16(path) + u"\" is too large to be an essay (more than " +
+                           u16(std::to_string(tlx::MaxFileBytes >> 20)) + u" MB).",
+                       MessageType::Warning, helpContext};
+    return std::nullopt;
 }
 
 } // namespace
@@ -150,8 +164,9 @@ std::u16string MarkedDocument::trailer() const {
 
 FileOutcome MarkedDocument::loadTlxFile(const std::string& path) {
     std::string bytes;
-    if (!fileio::readFile(path, bytes).ok)
-        return FileOutcome{false, loadFailedMessage()};
+    if (const fileio::FileResult r = fileio::readFile(path, bytes, tlx::MaxFileBytes); !r.ok)
+        return FileOutcome{false,
+                           unreadableFileMessage(r, path, tlx::HelpContext).value_or(loadFailedMessage())};
     return loadTlxBytes(bytes, path);
 }
 
@@ -245,17 +260,24 @@ EssayFile MarkedDocument::readEssayFile(const std::string& path, ImportKind kind
             : u"Unable to load the file. It may be corrupted in some way.",
         MessageType::Warning, helpContext};
     EssayFile f;
-    std::string bytes;
-    if (!fileio::readFile(path, bytes).ok) {
-        f.outcome = FileOutcome{false, failed};
+    auto refuse = [&](const fileio::FileResult& r) {
+        f.outcome = FileOutcome{false, unreadableFileMessage(r, path, helpContext).value_or(failed)};
         return f;
-    }
+    };
+    // The first bytes say what the file is before it is read whole: a file named
+    // as a Word document that is no zip archive is refused without reading it.
+    std::string bytes;
+    if (const fileio::FileResult r = fileio::readFileHead(path, bytes, 8, tlx::MaxFileBytes); !r.ok)
+        return refuse(r);
     // Word and OpenDocument files are zip archives; one named so that is not is
     // refused rather than shown as a screen of stray characters.
     const bool zip = zipxml::looksLikeZip(bytes);
     const bool namedAsOne = endsWithNoCase(path, ".docx") || endsWithNoCase(path, ".odt");
     if (zip || (namedAsOne && !looksLikeRtf(bytes))) {
         f.keepsDocument = true;
+        if (zip)
+            if (const fileio::FileResult r = fileio::readFile(path, bytes, tlx::MaxFileBytes); !r.ok)
+                return refuse(r);
         WordReadResult r = readWordProcessorFile(bytes, f.content);
         if (!r.ok) {
             f.content = RichContent{};
@@ -265,6 +287,8 @@ EssayFile MarkedDocument::readEssayFile(const std::string& path, ImportKind kind
         }
         return f;
     }
+    if (const fileio::FileResult r = fileio::readFile(path, bytes, tlx::MaxFileBytes); !r.ok)
+        return refuse(r);
     if (!essay_.readContent(bytes, f.content).ok)
         f.outcome = FileOutcome{false, failed};
     return f;

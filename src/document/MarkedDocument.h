@@ -11,6 +11,7 @@
 #include "document/Bookmarks.h"
 #include "document/RecentFiles.h"
 #include "document/RichTextBuffer.h"
+#include "platform/Message.h"
 
 #include <string>
 #include <string_view>
@@ -36,14 +37,6 @@ struct NotesArea {
     bool feedback2Down = false;
 };
 
-// A message for the window to show in a box.
-enum class MessageType { Warning, Error, Information, Confirmation };
-struct Message {
-    std::u16string text;
-    MessageType type = MessageType::Warning;
-    int helpContext = 0;
-};
-
 struct FileOutcome {
     bool ok = true;
     Message message; // what to show when !ok
@@ -60,6 +53,9 @@ inline constexpr char16_t GradeEnd[] = u"EndTallixGrade";
 inline constexpr char16_t Separator = 0xB6;
 inline constexpr char16_t NewGrade[] = u"??%";
 inline constexpr int HelpContext = 14000;
+// No essay, marked or not, comes near this size; a larger file is refused before
+// it is read.
+inline constexpr std::size_t MaxFileBytes = std::size_t(256) << 20;
 inline constexpr int ImportRtfHelpContext = 5000;
 inline constexpr int ImportTextHelpContext = 6000;
 } // namespace tlx

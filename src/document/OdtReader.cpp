@@ -1,6 +1,6 @@
 #include "document/OdtReader.h"
 
-#include "document/TextCodec.h"
+#include "platform/TextCodec.h"
 #include "document/WordOutput.h"
 #include "document/ZipXml.h"
 
@@ -625,8 +625,12 @@ WordReadResult readOdt(std::string_view bytes, RichContent& out) {
     std::deque<RichContent> notes;
     {
         OdtHandler content(doc, &body, &notes);
-        if (!readPart(zip, "content.xml", content, error))
+        zipxml::RootRecorder root(content);
+        if (!readPart(zip, "content.xml", root, error))
             return failed(error);
+        if (root.root() != "office:document-content")
+            return failed("its content.xml is not an OpenDocument text in a namespace this program "
+                          "knows, so it holds no text to import");
     }
     if (!notes.empty()) {
         const CharFormat fallback = body.runs.empty() ? toCharFormat(doc.defaultParagraph.text)

@@ -1,7 +1,7 @@
 #include "document/Recovery.h"
 
 #include "document/Scanning.h"
-#include "document/TextCodec.h"
+#include "platform/TextCodec.h"
 #include "platform/ProgramFolder.h"
 
 #include <algorithm>

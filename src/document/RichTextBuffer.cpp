@@ -1,10 +1,10 @@
 #include "document/RichTextBuffer.h"
 
-#include "document/CaseFold.h"
+#include "platform/CaseFold.h"
 #include "document/DocxReader.h"
 #include "document/RtfReader.h"
 #include "document/RtfWriter.h"
-#include "document/TextCodec.h"
+#include "platform/TextCodec.h"
 #include "document/ZipXml.h"
 #include "platform/FileIO.h"
 

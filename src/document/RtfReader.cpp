@@ -1,8 +1,8 @@
 #include "document/RtfReader.h"
 
-#include "document/CodePages.h"
+#include "platform/CodePages.h"
 #include "document/RtfTokenizer.h"
-#include "document/TextCodec.h"
+#include "platform/TextCodec.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -1,6 +1,6 @@
 #include "document/RtfWriter.h"
 
-#include "document/CodePages.h"
+#include "platform/CodePages.h"
 
 #include <algorithm>
 #include <array>

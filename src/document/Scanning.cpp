@@ -1,6 +1,6 @@
 #include "document/Scanning.h"
 
-#include "document/CaseFold.h"
+#include "platform/CaseFold.h"
 
 namespace tallix::scan {
 

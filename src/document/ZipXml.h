@@ -70,6 +70,29 @@ public:
     virtual void characters(std::string_view text) = 0;
 };
 
+// Passes every event on to another handler and keeps the name of the root
+// element, so that a reader can tell its own document from one in a namespace it
+// does not know (whose elements would all come as "?:local" and give no text).
+class RootRecorder : public XmlHandler {
+public:
+    explicit RootRecorder(XmlHandler& inner) : inner_(inner) {}
+    void startElement(std::string_view name, const std::vector<XmlAttribute>& attributes) override {
+        if (!started_) {
+            started_ = true;
+            root_ = name;
+        }
+        inner_.startElement(name, attributes);
+    }
+    void endElement(std::string_view name) override { inner_.endElement(name); }
+    void characters(std::string_view text) override { inner_.characters(text); }
+    const std::string& root() const { return root_; }
+
+private:
+    XmlHandler& inner_;
+    bool started_ = false;
+    std::string root_;
+};
+
 // The value of the attribute with the given name, or empty.
 std::string_view attribute(const std::vector<XmlAttribute>& attributes, std::string_view name);
 bool hasAttribute(const std::vector<XmlAttribute>& attributes, std::string_view name);

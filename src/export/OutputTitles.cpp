@@ -1,7 +1,7 @@
 #include "export/OutputTitles.h"
 
 #include "document/RecentFiles.h"
-#include "document/TextCodec.h"
+#include "platform/TextCodec.h"
 #include "platform/ProfileFile.h"
 #include "platform/SettingsSource.h"
 

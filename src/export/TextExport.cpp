@@ -1,10 +1,10 @@
 #include "export/TextExport.h"
 
-#include "document/CaseFold.h"
-#include "document/CodePages.h"
+#include "platform/CaseFold.h"
+#include "platform/CodePages.h"
 #include "document/Markup.h"
 #include "document/Scanning.h"
-#include "document/TextCodec.h"
+#include "platform/TextCodec.h"
 #include "export/web/MacChars.h"
 #include "library/LinkReferences.h"
 #include "platform/FileIO.h"

@@ -1,6 +1,6 @@
 #include "library/LinkReferences.h"
 
-#include "document/CaseFold.h"
+#include "platform/CaseFold.h"
 
 #include <unordered_map>
 

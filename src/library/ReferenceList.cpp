@@ -1,7 +1,7 @@
 #include "library/ReferenceList.h"
 
-#include "document/CaseFold.h"
-#include "document/TextCodec.h"
+#include "platform/CaseFold.h"
+#include "platform/TextCodec.h"
 #include "platform/FileIO.h"
 
 #include <algorithm>

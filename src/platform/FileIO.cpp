@@ -1,5 +1,6 @@
 #include "platform/FileIO.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -40,11 +41,23 @@ FileResult failure(std::errc e) {
     return FileResult{false, std::make_error_code(e).message()};
 }
 
-FileResult failure(const std::error_code& ec) { return FileResult{false, ec.message()}; }
+FileResult failure(const std::error_code& ec) {
+    FileResult r{false, ec.message()};
+    r.missing = ec == std::errc::no_such_file_or_directory;
+    return r;
+}
+
+FileResult tooLargeFailure() {
+    FileResult r = failure(std::errc::file_too_large);
+    r.tooLarge = true;
+    return r;
+}
 
 #ifdef TALLIX_POSIX_FILEIO
 FileResult failureFromErrno(int e) {
-    return FileResult{false, std::generic_category().message(e)};
+    FileResult r{false, std::generic_category().message(e)};
+    r.missing = e == ENOENT;
+    return r;
 }
 #endif
 
@@ -107,7 +120,12 @@ fs::path temporaryName(const fs::path& target, unsigned attempt) {
 
 #ifdef TALLIX_POSIX_FILEIO
 
-FileResult readFile(const std::string& path, std::string& out) {
+namespace {
+
+// Reads up to count bytes of the file at path, refusing a file of more than limit
+// bytes by its size before anything is read.
+FileResult readPrefix(const std::string& path, std::string& out, std::size_t count,
+                      std::size_t limit) {
     if (path.empty())
         return failure(std::errc::no_such_file_or_directory);
     int fd;
@@ -130,14 +148,19 @@ FileResult readFile(const std::string& path, std::string& out) {
         ::close(fd);
         return failure(std::errc::operation_not_supported);
     }
+    if (st.st_size > 0 && static_cast<unsigned long long>(st.st_size) > limit) {
+        ::close(fd);
+        return tooLargeFailure();
+    }
     std::string data;
     if (st.st_size > 0)
-        data.reserve(static_cast<std::size_t>(st.st_size));
+        data.reserve(std::min(count, static_cast<std::size_t>(st.st_size)));
     // Read to the end rather than trusting the size: it may change underneath, and
     // some files report none.
     char buf[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
+    while (data.size() < count) {
+        const std::size_t want = std::min(sizeof buf, count - data.size());
+        const ssize_t n = ::read(fd, buf, want);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -148,11 +171,17 @@ FileResult readFile(const std::string& path, std::string& out) {
         if (n == 0)
             break;
         data.append(buf, static_cast<std::size_t>(n));
+        if (data.size() > limit) { // grew while it was read
+            ::close(fd);
+            return tooLargeFailure();
+        }
     }
     ::close(fd);
     out.swap(data);
     return success();
 }
+
+} // namespace
 
 namespace {
 
@@ -318,7 +347,10 @@ FileResult writeFileAtomic(const std::string& path, std::string_view data) {
 
 #else // Portable fallback: std::filesystem and file streams.
 
-FileResult readFile(const std::string& path, std::string& out) {
+namespace {
+
+FileResult readPrefix(const std::string& path, std::string& out, std::size_t count,
+                      std::size_t limit) {
     const fs::path p = toPath(path);
     std::error_code ec;
     const fs::file_status st = fs::status(p, ec);
@@ -330,16 +362,27 @@ FileResult readFile(const std::string& path, std::string& out) {
     if (!in)
         return failure(std::errc::permission_denied);
     std::string data;
-    if (const auto size = fs::file_size(p, ec); !ec)
-        data.reserve(static_cast<std::size_t>(size));
+    if (const auto size = fs::file_size(p, ec); !ec) {
+        if (size > limit)
+            return tooLargeFailure();
+        data.reserve(std::min(count, static_cast<std::size_t>(size)));
+    }
     char buf[65536];
-    while (in.read(buf, sizeof buf) || in.gcount() > 0)
+    while (data.size() < count) {
+        const std::size_t want = std::min(sizeof buf, count - data.size());
+        if (!in.read(buf, static_cast<std::streamsize>(want)) && in.gcount() == 0)
+            break;
         data.append(buf, static_cast<std::size_t>(in.gcount()));
+        if (data.size() > limit)
+            return tooLargeFailure();
+    }
     if (in.bad())
         return failure(std::errc::io_error);
     out.swap(data);
     return success();
 }
+
+} // namespace
 
 FileResult writeFileAtomic(const std::string& path, std::string_view data) {
     if (path.empty())
@@ -400,6 +443,23 @@ FileResult writeFileAtomic(const std::string& path, std::string_view data) {
 }
 
 #endif
+
+FileResult readFile(const std::string& path, std::string& out, std::size_t limit) {
+    return readPrefix(path, out, NoLimit, limit);
+}
+
+FileResult readFileHead(const std::string& path, std::string& out, std::size_t count,
+                        std::size_t limit) {
+    return readPrefix(path, out, count, limit);
+}
+
+bool sameFile(const std::string& a, const std::string& b) {
+    if (a.empty() || b.empty())
+        return false;
+    std::error_code ec;
+    const bool same = fs::equivalent(toPath(a), toPath(b), ec);
+    return !ec && same;
+}
 
 FileResult setAside(const std::string& path, std::string& setAsidePath) {
     std::error_code ec;

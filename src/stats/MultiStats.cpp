@@ -1,7 +1,7 @@
 #include "stats/MultiStats.h"
 
 #include "document/RecentFiles.h"
-#include "document/TextCodec.h"
+#include "platform/TextCodec.h"
 
 namespace tallix::stats {
 

@@ -1,7 +1,7 @@
 #include "stats/TfrmMultiStats.h"
 #include "platform/qt/QtStrings.h"
 
-#include "document/TextCodec.h"
+#include "platform/TextCodec.h"
 #include "export/OutputColours.h"
 #include "platform/FileIO.h"
 #include "platform/qt/HelpViewer.h"
@@ -256,6 +256,9 @@ void TfrmMultiStats::btnSaveClick() {
     r.defaultExtension = QStringLiteral(".txt");
     r.confirmOverwrite = true;
     r.helpContext = stats::MultiStatsHelpContext;
+    // The table never replaces one of the marked files it counts.
+    for (const std::string& f : stats_.files())
+        r.keepFiles << QString::fromStdString(f);
     std::optional<QString> path = askFileName(this, r);
     if (!path || path->isEmpty())
         return;

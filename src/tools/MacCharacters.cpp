@@ -1,6 +1,6 @@
 #include "tools/MacCharacters.h"
 
-#include "document/CodePages.h"
+#include "platform/CodePages.h"
 
 namespace tallix::tools {
 

@@ -1,6 +1,6 @@
 #include "annotations/ButtonSetEditing.h"
 
-#include "document/TextCodec.h"
+#include "platform/TextCodec.h"
 #include "platform/ProfileFile.h"
 
 #include "TestFiles.h"

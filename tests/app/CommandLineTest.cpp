@@ -68,7 +68,7 @@ TEST(CommandLineImport, FailuresReportTheMessageAndLeaveNoFile) {
 
     ProcessRun missing = tallix32(dir, "--import " + quoted(dir.file("none.rtf")) + " " + quoted(marked));
     EXPECT_EQ(missing.status, 1);
-    EXPECT_NE(missing.err.find("Unable to load the file."), std::string::npos);
+    EXPECT_NE(missing.err.find("none.rtf\" does not exist."), std::string::npos) << missing.err;
     EXPECT_FALSE(std::filesystem::exists(marked));
 
     std::filesystem::create_directory(dir.file("folder"));

@@ -6,7 +6,7 @@
 // measured. The table of files, times and peaks is printed as the tests run.
 #include "document/MarkedDocument.h"
 #include "document/RtfReader.h"
-#include "document/TextCodec.h"
+#include "platform/TextCodec.h"
 
 #include "ChildProcess.h"
 #include "DataFiles.h"

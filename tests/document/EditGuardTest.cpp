@@ -1,5 +1,7 @@
 #include "document/EditGuard.h"
 
+#include "annotations/Annotating.h"
+
 #include "BufferTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -171,22 +173,22 @@ TEST(EditGuardPopup, ItemsFollowTheSelection) {
     RichTextBuffer b;
     annotatedEssay(b);
     b.setSelStart(6); // inside the span
-    PopupMenuState s = popupMenuState(b);
+    PopupMenuState s = popupMenuState(b, canDeleteAnnotation(b));
     EXPECT_TRUE(s.deleteAnnotation);
     EXPECT_FALSE(s.cut || s.del || s.copy);
     EXPECT_TRUE(s.paste && s.find && s.findAgain && s.goToLine);
 
     b.select(7, 2); // the label
-    s = popupMenuState(b);
+    s = popupMenuState(b, canDeleteAnnotation(b));
     EXPECT_TRUE(s.deleteAnnotation && s.copy);
     EXPECT_FALSE(s.cut || s.del);
 
     b.select(10, 3); // black text
-    s = popupMenuState(b);
+    s = popupMenuState(b, canDeleteAnnotation(b));
     EXPECT_FALSE(s.deleteAnnotation);
     EXPECT_TRUE(s.cut && s.del && s.copy);
 
     b.setSelStart(12);
-    s = popupMenuState(b);
+    s = popupMenuState(b, canDeleteAnnotation(b));
     EXPECT_FALSE(s.deleteAnnotation || s.cut || s.del || s.copy);
 }

@@ -3,7 +3,7 @@
 // file on disk is the whole old file or the whole new one, a failure is reported,
 // and no temporary file outlives the next save.
 #include "document/MarkedDocument.h"
-#include "document/TextCodec.h"
+#include "platform/TextCodec.h"
 
 #include "TestFiles.h"
 

@@ -4,6 +4,7 @@
 #include "document/EditGuard.h"
 #include "document/MarkedDocument.h"
 #include "document/Scanning.h"
+#include "platform/TextCodec.h"
 
 #include "DataFiles.h"
 #include "TestFiles.h"
@@ -263,14 +264,49 @@ TEST(MarkedFileLoad, UnreadableFilesFailWithoutTouchingTheDocument) {
     d.essay().setText(u"keep me");
     d.recentFiles.update("/some/earlier.tlx");
     const RecentFiles recent = d.recentFiles;
-    for (const std::string& path : {dir.file("missing.tlx"), dir.path().string()}) {
+    // A huge file is refused by its size: nothing of it is read.
+    const std::string huge = dir.file("huge.tlx");
+    std::filesystem::resize_file(dir.write("huge.tlx", "{\\rtf1 "), (std::uintmax_t(2) << 30));
+    const std::u16string missingText =
+        u"The file \"" + text::fromUtf8(dir.file("missing.tlx")) + u"\" does not exist.";
+    const std::u16string hugeText =
+        u"The file \"" + text::fromUtf8(huge) + u"\" is too large to be an essay (more than 256 MB).";
+    const std::u16string corrupted = u"Unable to load the file. It may be corrupted in some way.";
+    const std::pair<std::string, std::u16string> cases[] = {
+        {dir.file("missing.tlx"), missingText},
+        {dir.path().string(), corrupted},
+        {huge, hugeText},
+    };
+    for (const auto& [path, message] : cases) {
         FileOutcome r = d.loadTlxFile(path);
         EXPECT_FALSE(r.ok);
-        EXPECT_EQ(r.message.text, u"Unable to load the file. It may be corrupted in some way.");
+        EXPECT_EQ(r.message.text, message);
         EXPECT_EQ(r.message.helpContext, 14000);
         EXPECT_EQ(d.essay().text(), u"keep me");
         EXPECT_EQ(d.recentFiles, recent);
         EXPECT_EQ(d.currentFile, "");
+    }
+}
+
+TEST(MarkedFileImport, MissingAndHugeEssaysAreToldAsThatBeforeAnythingIsRead) {
+    TempFolder dir;
+    // 2 GB, all zeros but the name: neither a zip archive nor an essay.
+    const std::string docx = dir.write("big.docx", "");
+    std::filesystem::resize_file(docx, std::uintmax_t(2) << 30);
+    const std::string named = dir.write("fake.docx", "");
+    std::filesystem::resize_file(named, std::uintmax_t(100) << 20);
+    for (ImportKind kind : {ImportKind::Rtf, ImportKind::Text}) {
+        MarkedDocument d;
+        FileOutcome r = d.importEssay(docx, kind);
+        EXPECT_FALSE(r.ok);
+        EXPECT_NE(text::toUtf8(r.message.text).find("is too large to be an essay"), std::string::npos);
+        EXPECT_EQ(r.message.helpContext, kind == ImportKind::Rtf ? 5000 : 6000);
+        r = d.importEssay(named, kind);
+        EXPECT_FALSE(r.ok);
+        EXPECT_NE(text::toUtf8(r.message.text).find("not a zip archive"), std::string::npos);
+        r = d.importEssay(dir.file("gone.rtf"), kind);
+        EXPECT_FALSE(r.ok);
+        EXPECT_EQ(r.message.text, u"The file \"" + text::fromUtf8(dir.file("gone.rtf")) + u"\" does not exist.");
     }
 }
 
@@ -399,7 +435,8 @@ TEST(MarkedFileImport, ImportedEssaysAreAllBlackChangedAndUntitled) {
     EXPECT_EQ(d.essay().text(), u"café\r\nnaïve\r\n");
     EXPECT_EQ(d.essay().colourAt(0), clBlack);
 
-    FileOutcome bad = d.importEssay(dir.file("none.rtf"), ImportKind::Rtf);
+    std::filesystem::create_directory(dir.file("folder.rtf"));
+    FileOutcome bad = d.importEssay(dir.file("folder.rtf"), ImportKind::Rtf);
     EXPECT_FALSE(bad.ok);
     EXPECT_EQ(bad.message.helpContext, 5000);
     EXPECT_EQ(bad.message.text, u"Unable to load the file. It may be in use by another program, "

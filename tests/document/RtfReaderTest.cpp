@@ -1,5 +1,5 @@
 #include "document/RtfReader.h"
-#include "document/TextCodec.h"
+#include "platform/TextCodec.h"
 
 #include "DataFiles.h"
 #include "RoundTripSupport.h"

@@ -4,7 +4,7 @@
 #include "document/DocumentCommands.h"
 #include "document/DocxReader.h"
 #include "document/OdtReader.h"
-#include "document/TextCodec.h"
+#include "platform/TextCodec.h"
 #include "document/ZipXml.h"
 
 #include "DataFiles.h"
@@ -103,6 +103,32 @@ TEST(WordImport, AnImportedWordEssayIsAllBlackChangedUntitledWithTheCaretAtTheSt
     EXPECT_TRUE(p.shown.empty());
 }
 
+namespace {
+
+// The archive with one byte of a member's header changed in its local header
+// (at localOffset) and its central directory entry (at centralOffset): the CRC
+// at 14/16, the compression method at 8/10.
+std::string withMemberField(std::string zip, const std::string& member, std::size_t localOffset,
+                            std::size_t centralOffset, char value) {
+    for (std::size_t at = zip.find("PK\x03\x04"); at != std::string::npos; at = zip.find("PK\x03\x04", at + 4))
+        if (zip.compare(at + 30, member.size(), member) == 0) {
+            zip[at + localOffset] = value;
+            break;
+        }
+    for (std::size_t at = zip.find("PK\x01\x02"); at != std::string::npos; at = zip.find("PK\x01\x02", at + 4))
+        if (zip.compare(at + 46, member.size(), member) == 0) {
+            zip[at + centralOffset] = value;
+            break;
+        }
+    return zip;
+}
+
+std::string odtOf(const std::string& text) {
+    return makeOdt("<text:p>" + text + "</text:p>");
+}
+
+} // namespace
+
 TEST(WordImport, BadFilesAreRefusedByNameAndTheOpenDocumentStays) {
     TempFolder dir;
     const std::string ns = WordNamespace;
@@ -128,6 +154,19 @@ TEST(WordImport, BadFilesAreRefusedByNameAndTheOpenDocumentStays) {
          "word/styles.xml"},
         {"laughs.odt", makeZip({{"mimetype", "application/vnd.oasis.opendocument.text"}, {"content.xml", BillionLaughs}}),
          "document type"},
+        // Well-formed, but in a namespace no word processor writes: no text at all.
+        {"foreign.docx",
+         makeZip({{"word/document.xml", "<x:document xmlns:x=\"urn:example:other\"><x:body><x:p><x:r>"
+                                        "<x:t>words</x:t></x:r></x:p></x:body></x:document>"}}),
+         "holds no text to import"},
+        {"foreign.odt",
+         makeZip({{"mimetype", "application/vnd.oasis.opendocument.text"},
+                  {"content.xml", "<o:document-content xmlns:o=\"urn:example:other\"><o:body><o:text>"
+                                  "words</o:text></o:body></o:document-content>"}}),
+         "holds no text to import"},
+        // A mimetype part that cannot be read is told as what it is.
+        {"crc.odt", withMemberField(odtOf("text"), "mimetype", 14, 16, '\x5A'), "damaged"},
+        {"method.odt", withMemberField(odtOf("text"), "mimetype", 8, 10, '\x61'), "not supported"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -1,6 +1,6 @@
 #include "export/RtfExport.h"
 
-#include "document/TextCodec.h"
+#include "platform/TextCodec.h"
 #include "library/LinkList.h"
 #include "stats/StatsTestSupport.h"
 

@@ -1,8 +1,8 @@
 #include "export/TextExport.h"
 
 #include "TestFiles.h"
-#include "document/CodePages.h"
-#include "document/TextCodec.h"
+#include "platform/CodePages.h"
+#include "platform/TextCodec.h"
 #include "export/web/MacChars.h"
 #include "library/LinkList.h"
 #include "stats/StatsTestSupport.h"

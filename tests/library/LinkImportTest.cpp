@@ -1,7 +1,7 @@
 // Links from a browser's bookmark file and from a folder of shortcut files.
 #include "library/LinkImport.h"
 
-#include "document/TextCodec.h"
+#include "platform/TextCodec.h"
 
 #include "TestFiles.h"
 

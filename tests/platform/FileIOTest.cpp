@@ -264,3 +264,48 @@ TEST_F(FileIO, StaleTemporaryFilesOfTheTargetAreRemovedByTheNextSave) {
 }
 
 #endif
+
+TEST_F(FileIO, HeadsAndLimitsAreReadWithoutTheRest) {
+    put(path("a.txt"), "0123456789");
+    std::string out;
+    ASSERT_TRUE(readFileHead(path("a.txt"), out, 4).ok);
+    EXPECT_EQ(out, "0123");
+    ASSERT_TRUE(readFileHead(path("a.txt"), out, 100).ok);
+    EXPECT_EQ(out, "0123456789");
+    ASSERT_TRUE(readFile(path("a.txt"), out, 10).ok);
+
+    // Over the limit: refused by its size, the output untouched.
+    out = "untouched";
+    FileResult r = readFile(path("a.txt"), out, 9);
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.tooLarge);
+    EXPECT_FALSE(r.missing);
+    EXPECT_EQ(out, "untouched");
+    // A sparse 4 GB file costs nothing to refuse.
+    put(path("huge"), "");
+    fs::resize_file(path("huge"), std::uintmax_t(4) << 30);
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_TRUE(readFileHead(path("huge"), out, 8, std::size_t(256) << 20).tooLarge);
+    EXPECT_TRUE(readFile(path("huge"), out, std::size_t(256) << 20).tooLarge);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+
+    r = readFileHead(path("none"), out, 8);
+    EXPECT_TRUE(r.missing);
+    EXPECT_FALSE(readFileHead(dir_.string(), out, 8).missing);
+}
+
+TEST_F(FileIO, SameFileComparesFilesNotSpellings) {
+    put(path("a.tlx"), "a");
+    put(path("b.tlx"), "a");
+    fs::create_directory(path("sub"));
+    fs::create_symlink(path("a.tlx"), path("link.tlx"));
+    fs::create_hard_link(path("a.tlx"), path("hard.tlx"));
+    EXPECT_TRUE(sameFile(path("a.tlx"), path("a.tlx")));
+    EXPECT_TRUE(sameFile(path("a.tlx"), path("sub/../a.tlx")));
+    EXPECT_TRUE(sameFile(path("a.tlx"), path("link.tlx")));
+    EXPECT_TRUE(sameFile(path("hard.tlx"), path("link.tlx")));
+    EXPECT_FALSE(sameFile(path("a.tlx"), path("b.tlx"))); // same bytes, another file
+    EXPECT_FALSE(sameFile(path("a.tlx"), path("new.tlx")));
+    EXPECT_FALSE(sameFile(path("gone"), path("gone")));
+    EXPECT_FALSE(sameFile("", path("a.tlx")));
+}

@@ -2,7 +2,7 @@
 
 #include "document/RtfReader.h"
 #include "document/Scanning.h"
-#include "document/TextCodec.h"
+#include "platform/TextCodec.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QClipboard>

@@ -1,6 +1,6 @@
 #include "export/web/MacChars.h"
 
-#include "document/CodePages.h"
+#include "platform/CodePages.h"
 
 #include <array>
 #include <optional>

@@ -2,7 +2,7 @@
 
 #include "document/RecentFiles.h"
 #include "document/Scanning.h"
-#include "document/TextCodec.h"
+#include "platform/TextCodec.h"
 #include "export/web/MacChars.h"
 #include "library/LinkReferences.h"
 #include "library/ReferenceList.h"

@@ -1,6 +1,6 @@
 #include "export/web/WebLinks.h"
 
-#include "document/CaseFold.h"
+#include "platform/CaseFold.h"
 
 #include <algorithm>
 #include <string>

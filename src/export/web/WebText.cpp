@@ -1,6 +1,6 @@
 #include "export/web/WebText.h"
 
-#include "document/CodePages.h"
+#include "platform/CodePages.h"
 #include "document/Scanning.h"
 
 #include <string>

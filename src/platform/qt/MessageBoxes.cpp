@@ -1,5 +1,6 @@
 #include "platform/qt/MessageBoxes.h"
 
+#include "platform/FileIO.h"
 #include "platform/qt/HelpViewer.h"
 
 #include <QApplication>
@@ -108,7 +109,10 @@ public:
         Buttons shown = request.buttons;
         if (!(shown & (Button::Ok | Button::Cancel | Button::Yes | Button::No)))
             shown |= Button::Ok; // a box must have a way out
-        for (const auto& [b, standard] : order) {
+        for (const auto& entry : order) {
+            // A plain variable, not a structured binding: lambdas below capture it.
+            const Button b = entry.first;
+            const QString& standard = entry.second;
             if (!shown.testFlag(b))
                 continue;
             QString text = standard;
@@ -360,13 +364,32 @@ std::optional<QStringList> runFileDialog(QWidget* parent, const FileRequest& req
 
 } // namespace
 
+bool refuseOverwriting(QWidget* parent, const QString& path, const QStringList& keepFiles,
+                       int helpContext) {
+    for (const QString& keep : keepFiles) {
+        if (!keep.isEmpty() && fileio::sameFile(path.toStdString(), keep.toStdString())) {
+            showMessage(parent,
+                        u'"' + QFileInfo(path).fileName() +
+                            QStringLiteral("\" is the marked file you are working on; it cannot be "
+                                           "written over. Choose another name."),
+                        MessageType::Warning, buttons::Ok, helpContext);
+            return true;
+        }
+    }
+    return false;
+}
+
 std::optional<QString> askFileName(QWidget* parent, const FileRequest& request) {
-    if (const FileHandler& h = fileHandler())
-        return h(request);
-    std::optional<QStringList> chosen = runFileDialog(parent, request);
-    if (!chosen)
+    std::optional<QString> answer;
+    if (const FileHandler& h = fileHandler()) {
+        answer = h(request);
+    } else if (std::optional<QStringList> chosen = runFileDialog(parent, request)) {
+        answer = chosen->front();
+    }
+    if (answer && request.mode == FileRequest::Mode::Save &&
+        refuseOverwriting(parent, *answer, request.keepFiles, request.helpContext))
         return std::nullopt;
-    return chosen->front();
+    return answer;
 }
 
 std::optional<QStringList> askFileNames(QWidget* parent, const FileRequest& request) {

@@ -11,7 +11,7 @@
 // Tests (and scripts) replace the boxes with handlers: a handler receives a
 // description of the box that would have been shown and returns the answer, so
 // no modal loop runs and what was asked can be recorded.
-#include "document/MarkedDocument.h" // Message, MessageType
+#include "platform/Message.h"
 
 #include <QFlags>
 #include <QString>
@@ -120,8 +120,17 @@ struct FileRequest {
     bool confirmOverwrite = false; // Save only
     int helpContext = 0;
     bool multiple = false; // Open only: several existing files may be chosen
+    // Save only: files the answer must not write over, by any spelling or link
+    // (an export is never written over the marked file it comes from).
+    QStringList keepFiles;
 };
+// A save answer that names one of keepFiles is refused with a warning and comes
+// back as nullopt, as if cancelled.
 std::optional<QString> askFileName(QWidget* parent, const FileRequest& request);
+
+// True (after a warning naming the file) when path is one of keepFiles.
+bool refuseOverwriting(QWidget* parent, const QString& path, const QStringList& keepFiles,
+                       int helpContext);
 // An open dialog in which several existing files may be chosen: the files in the
 // order the dialog gives them, nullopt when cancelled. A handler answers it with
 // the paths one a line (the request it receives has multiple set).

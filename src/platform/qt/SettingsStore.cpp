@@ -1,6 +1,6 @@
 #include "platform/qt/SettingsStore.h"
 
-#include "document/TextCodec.h"
+#include "platform/TextCodec.h"
 #include "platform/FileIO.h"
 #include "platform/ProgramFolder.h"
 #include "platform/qt/Resources.h"

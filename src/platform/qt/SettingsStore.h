@@ -26,7 +26,7 @@
 // with a ".bad" suffix and the store starts empty, or, when it cannot be renamed,
 // it is left as it is and the store keeps its values in memory only. Either way a
 // message says so, once: takeDamageReports() hands it to the window.
-#include "document/MarkedDocument.h" // Message
+#include "platform/Message.h"
 
 #include <QString>
 

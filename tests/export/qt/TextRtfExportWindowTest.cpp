@@ -202,3 +202,31 @@ TEST_F(TextRtfExportWindowTest, RtfExportMatchesTheCommandLineAndFailuresWarn) {
     EXPECT_TRUE(shown.empty());
     EXPECT_FALSE(std::filesystem::exists(dir.file("x.rtf")));
 }
+
+TEST_F(TextRtfExportWindowTest, AnExportIsNeverWrittenOverTheOpenMarkedFile) {
+    TempFolder dir;
+    const std::string marked = markedEssay(dir);
+    const std::string before = TempFolder::read(marked);
+    std::filesystem::create_directory(dir.file("sub"));
+    TfrmTallix32 w(settings);
+    ASSERT_TRUE(w.LoadTlxFile(q(marked)));
+    shown.clear();
+
+    // The marked file itself, by another spelling of its path.
+    exportThrough<TfrmTextOptions>(&TfrmTallix32::textOptionsWindow, w.spdToText, w,
+                                   [](TfrmTextOptions& o) { o.btnOK->click(); },
+                                   dir.file("sub/../holiday.tlx"));
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0].text.contains(QStringLiteral("is the marked file you are working on")))
+        << shown[0].text.toStdString();
+    EXPECT_EQ(shown[0].type, MessageType::Warning);
+    EXPECT_EQ(TempFolder::read(marked), before);
+
+    shown.clear();
+    exportThrough<TfrmRTFOptions>(&TfrmTallix32::rtfOptionsWindow, w.spdToRTF, w,
+                                  [](TfrmRTFOptions& o) { o.btnOK->click(); }, marked);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0].text.contains(QStringLiteral("is the marked file you are working on")));
+    EXPECT_EQ(TempFolder::read(marked), before);
+    EXPECT_FALSE(w.pnlProgress->isVisible());
+}

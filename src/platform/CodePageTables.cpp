@@ -1,7 +1,7 @@
 // Generated tables: the upper half (0x80..0xFF) of the Windows code pages the RTF
 // reader and the 8-bit text files need. A byte the code page leaves undefined maps
 // to the C1 control of the same value, as Windows maps it, so that it round-trips.
-#include "document/CodePages.h"
+#include "platform/CodePages.h"
 
 namespace tallix::codepages {
 namespace {

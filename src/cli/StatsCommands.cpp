@@ -1,30 +1,12 @@
-#include "stats/StatsCommandLine.h"
+#include "cli/StatsCommands.h"
 
 #include "document/MarkedDocument.h"
-#include "document/TextCodec.h"
-#include "platform/ProfileFile.h"
+#include "platform/TextCodec.h"
 #include "stats/MultiStats.h"
 
-namespace tallix::stats {
+namespace tallix::cli {
 
-std::string currentButtonFile(const SettingsSource& settings) {
-    return settings.readString("FilePaths", "CurrentButtons",
-                               settings.programFolder() + DefaultButtonFileName);
-}
-
-std::optional<AnnotationSet> commandLineButtonSet(const std::optional<std::string>& buttonFile,
-                                                  const SettingsSource& settings,
-                                                  std::vector<std::string>& errors) {
-    AnnotationSet set = AnnotationSet::builtInDefaults();
-    const std::string path = buttonFile ? *buttonFile : currentButtonFile(settings);
-    const ProfileLoadStatus status =
-        readButtonFile(set, buttonFile ? path : settings.readablePath(path));
-    if (buttonFile && status != ProfileLoadStatus::Loaded) {
-        errors.push_back("Unable to read the button file " + path);
-        return std::nullopt;
-    }
-    return set;
-}
+using namespace stats;
 
 StatsCommandOutcome classStatistics(const std::vector<std::string>& files,
                                     const AnnotationSet& set) {
@@ -60,4 +42,4 @@ StatsCommandOutcome essayStatistics(const std::string& file, const AnnotationSet
     return r;
 }
 
-} // namespace tallix::stats
+} // namespace tallix::cli

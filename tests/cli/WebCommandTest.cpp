@@ -1,7 +1,7 @@
-#include "export/web/WebCommandLine.h"
+#include "cli/WebCommand.h"
 
 #include "TestFiles.h"
-#include "WebTestSupport.h"
+#include "export/web/WebTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -31,7 +31,7 @@ struct Outcome {
 
 Outcome run(const std::vector<std::string>& args, const SettingsSource& s) {
     std::ostringstream out, err;
-    const int status = web::exportWebCommand(args, out, err, s);
+    const int status = cli::exportWebCommand(args, out, err, s);
     return {status, out.str(), err.str()};
 }
 

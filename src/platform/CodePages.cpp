@@ -1,4 +1,4 @@
-#include "document/CodePages.h"
+#include "platform/CodePages.h"
 
 #include <array>
 

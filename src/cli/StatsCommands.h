@@ -3,32 +3,17 @@
 // multiple-file statistics window's Save, and one essay's error table. Both count
 // with the same code as the windows and need no display.
 #include "annotations/AnnotationSet.h"
-#include "platform/SettingsSource.h"
 
-#include <optional>
 #include <string>
 #include <vector>
 
-namespace tallix::stats {
-
-// The current button file: "FilePaths"/"CurrentButtons" of the settings, else
-// "default.btn" in the program folder.
-std::string currentButtonFile(const SettingsSource& settings);
+namespace tallix::cli {
 
 struct StatsCommandOutcome {
     int status = 0;                  // 0, or 1 when anything failed
     std::string output;              // the bytes for standard output (or -o)
     std::vector<std::string> errors; // lines for standard error, UTF-8
 };
-
-// The button set to count with: the built-in set with a button file read over it,
-// as the marking window starts. The file is buttonFile when given (it must then
-// be readable), else the current one from the settings (a missing one leaves the
-// built-in set, as in the window). nullopt, with an error line, when a named file
-// cannot be read.
-std::optional<AnnotationSet> commandLineButtonSet(const std::optional<std::string>& buttonFile,
-                                                  const SettingsSource& settings,
-                                                  std::vector<std::string>& errors);
 
 // The multiple-file table (CompileOutText) of files in their order, byte for byte
 // what the window's Save writes. A file that cannot be read gets an error line
@@ -41,4 +26,4 @@ StatsCommandOutcome classStatistics(const std::vector<std::string>& files,
 // the status 1.
 StatsCommandOutcome essayStatistics(const std::string& file, const AnnotationSet& set);
 
-} // namespace tallix::stats
+} // namespace tallix::cli

@@ -14,14 +14,14 @@
 #include <string>
 #include <vector>
 
-namespace tallix::exports {
+namespace tallix::cli {
 
 enum class ExportKind { Text, Rtf };
 
 // args: what follows "--export-text" or "--export-rtf". Prints the name of the
 // file written to out. Returns 0; 1 after a failure written to err (an existing
-// file is left whole); 2 for wrong arguments (after the reason on err).
+// file is left whole, and an output that is one of the inputs is refused); 2 for wrong arguments (after the reason on err).
 int exportFileCommand(ExportKind kind, const std::vector<std::string>& args, std::ostream& out,
                       std::ostream& err, const SettingsSource& settings);
 
-} // namespace tallix::exports
+} // namespace tallix::cli

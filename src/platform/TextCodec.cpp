@@ -1,6 +1,6 @@
-#include "document/TextCodec.h"
+#include "platform/TextCodec.h"
 
-#include "document/CodePages.h"
+#include "platform/CodePages.h"
 
 #include <cstddef>
 #include <cstdint>

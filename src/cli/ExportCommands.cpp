@@ -1,16 +1,18 @@
-#include "export/ExportCommandLine.h"
+#include "cli/ExportCommands.h"
 
 #include "document/MarkedDocument.h"
-#include "document/TextCodec.h"
+#include "platform/TextCodec.h"
 #include "export/OutputTitles.h"
 #include "export/RtfExport.h"
 #include "export/TextExport.h"
-#include "export/web/WebCommandLine.h"
+#include "cli/CommandInputs.h"
 
 #include <optional>
 #include <ostream>
 
-namespace tallix::exports {
+namespace tallix::cli {
+
+using namespace exports;
 
 int exportFileCommand(ExportKind kind, const std::vector<std::string>& args, std::ostream& out,
                       std::ostream& err, const SettingsSource& settings) {
@@ -43,8 +45,11 @@ int exportFileCommand(ExportKind kind, const std::vector<std::string>& args, std
     if (files.size() != 2)
         return bad("give the marked file and the file to write");
 
-    web::ExportInputs in;
-    if (!web::loadExportInputs(in, files[0], buttonFile, titlesFile, settings, err))
+    if (!outputsSpareInputs({files[1]},
+                            {files[0], buttonFile.value_or(""), titlesFile.value_or("")}, err))
+        return 1;
+    ExportInputs in;
+    if (!loadExportInputs(in, files[0], buttonFile, titlesFile, settings, err))
         return 1;
     const std::string bytes =
         isText ? exportText(TextExportRequest{in.doc, *in.buttons, in.output.titles, in.links,
@@ -62,4 +67,4 @@ int exportFileCommand(ExportKind kind, const std::vector<std::string>& args, std
     return 0;
 }
 
-} // namespace tallix::exports
+} // namespace tallix::cli

@@ -1,4 +1,4 @@
-#include "document/TextCodec.h"
+#include "platform/TextCodec.h"
 
 #include <gtest/gtest.h>
 

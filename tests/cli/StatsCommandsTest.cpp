@@ -1,9 +1,9 @@
 // The statistics options of the command line, run as a process.
 #include "stats/MultiStats.h"
-#include "stats/StatsCommandLine.h"
+#include "cli/StatsCommands.h"
 
 #include "ProgramRun.h"
-#include "StatsTestSupport.h"
+#include "stats/StatsTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -126,7 +126,7 @@ TEST(CommandLineStats, OneEssaysErrorTable) {
 
     ProcessRun missing = c.run("--count-errors " + shellQuoted(c.dir.file("gone.tlx")));
     EXPECT_EQ(missing.status, 1);
-    EXPECT_NE(missing.err.find("Unable to load the file."), std::string::npos);
+    EXPECT_NE(missing.err.find("gone.tlx\" does not exist."), std::string::npos) << missing.err;
 }
 
 TEST(CommandLineStats, UsageErrors) {

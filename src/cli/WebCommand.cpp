@@ -1,16 +1,18 @@
-#include "export/web/WebCommandLine.h"
+#include "cli/WebCommand.h"
 
 #include "document/MarkedDocument.h"
-#include "document/TextCodec.h"
+#include "platform/TextCodec.h"
 #include "export/OutputTitles.h"
 #include "export/web/WebExport.h"
-#include "stats/StatsCommandLine.h"
+#include "cli/CommandInputs.h"
 
 #include <filesystem>
 #include <optional>
 #include <ostream>
 
-namespace tallix::web {
+namespace tallix::cli {
+
+using namespace web;
 
 namespace {
 
@@ -29,30 +31,6 @@ std::optional<int> number(const std::string& s, int low, int high) {
 }
 
 } // namespace
-
-bool loadExportInputs(ExportInputs& in, const std::string& marked,
-                      const std::optional<std::string>& buttonFile,
-                      const std::optional<std::string>& titlesFile,
-                      const SettingsSource& settings, std::ostream& err) {
-    std::vector<std::string> errors;
-    in.buttons = stats::commandLineButtonSet(buttonFile, settings, errors);
-    for (const std::string& line : errors)
-        err << line << "\n";
-    if (!in.buttons)
-        return false;
-    if (titlesFile && !std::filesystem::is_regular_file(*titlesFile)) {
-        err << "Unable to read the titles file " << *titlesFile << "\n";
-        return false;
-    }
-    in.output = readOutputSettings(settings, titlesFile.value_or(""));
-    const FileOutcome loaded = in.doc.loadTlxFile(marked);
-    if (!loaded.ok) {
-        err << text::toUtf8(loaded.message.text) << "\n" << marked << "\n";
-        return false;
-    }
-    in.links = storedLinkList(settings);
-    return true;
-}
 
 int exportWebCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                      const SettingsSource& settings) {
@@ -122,9 +100,15 @@ int exportWebCommand(const std::vector<std::string>& args, std::ostream& out, st
     const WebExportResult pages =
         exportWebPages(WebExportRequest{in.doc, *in.buttons, in.output.titles,
                                         in.output.colours, in.links, options, files[1]});
-    const WriteOutcome written = writeWebPages(pages);
-    if (!written.ok) {
-        err << text::toUtf8(written.message.text) << "\n";
+    std::vector<std::string> written;
+    for (const WebPage& p : pages.pages)
+        written.push_back(p.path);
+    if (!outputsSpareInputs(written, {files[0], buttonFile.value_or(""), titlesFile.value_or("")},
+                            err))
+        return 1;
+    const WriteOutcome outcome = writeWebPages(pages);
+    if (!outcome.ok) {
+        err << text::toUtf8(outcome.message.text) << "\n";
         return 1;
     }
     for (const WebPage& p : pages.pages)
@@ -132,4 +116,4 @@ int exportWebCommand(const std::vector<std::string>& args, std::ostream& out, st
     return 0;
 }
 
-} // namespace tallix::web
+} // namespace tallix::cli
