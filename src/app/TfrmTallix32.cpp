@@ -113,6 +113,36 @@ QIcon letterIcon(const QString& text, const QColor& colour, bool strike = false)
     });
 }
 
+// Where a window with the frame `frame` goes so that it can be seen and moved:
+// where it is when a good part of its title bar lies on a screen, else on the
+// screen nearest to it, as far inside as its size allows.
+QPoint placeOnScreen(const QRect& frame) {
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    if (screens.isEmpty())
+        return frame.topLeft();
+    const QRect titleBar(frame.left(), frame.top(), frame.width(), std::min(frame.height(), 24));
+    for (const QScreen* s : screens) {
+        const QRect seen = s->availableGeometry().intersected(titleBar);
+        if (seen.width() >= std::min(titleBar.width(), 80) && seen.height() > 0)
+            return frame.topLeft();
+    }
+    auto distance = [&frame](const QRect& area) {
+        const QPoint c = frame.center();
+        const qint64 dx = std::max({area.left() - c.x(), 0, c.x() - area.right()});
+        const qint64 dy = std::max({area.top() - c.y(), 0, c.y() - area.bottom()});
+        return dx * dx + dy * dy;
+    };
+    QRect best = screens.front()->availableGeometry();
+    for (const QScreen* s : screens)
+        if (distance(s->availableGeometry()) < distance(best))
+            best = s->availableGeometry();
+    const int x = std::clamp(frame.left(), best.left(),
+                             std::max(best.left(), best.right() + 1 - frame.width()));
+    const int y = std::clamp(frame.top(), best.top(),
+                             std::max(best.top(), best.bottom() + 1 - frame.height()));
+    return {x, y};
+}
+
 } // namespace
 
 // ====================================================================== creation
@@ -234,6 +264,15 @@ void TfrmTallix32::FormCreate() {
     createRecovery();
     refreshFromDocument();
     FormResize();
+
+    // The fields of the window (the grade box, the notes memo, the comment
+    // selector) would take some menu keys for themselves: Ctrl+U erases a line
+    // edit's text, Ctrl+E moves its caret. The window sees their keys first so
+    // that every menu shortcut reaches its command whichever field has the focus.
+    // The essay claims only the keys it edits with.
+    for (QWidget* field : findChildren<QWidget*>())
+        if (field != MarkRichEdit && field->focusPolicy() != Qt::NoFocus)
+            field->installEventFilter(this);
 }
 
 void TfrmTallix32::buildToolbar() {
@@ -738,7 +777,12 @@ void TfrmTallix32::FormShow() {
                                           centred.y());
     const int left = settings_.readInteger(QStringLiteral("MainForm"), QStringLiteral("Left"),
                                            centred.x());
-    move(left, top);
+    // A stored place off every screen (another monitor, since unplugged, or a
+    // damaged value) would open the window out of sight on every start.
+    constexpr int Far = 1 << 20; // far beyond any desktop, and safe from overflow
+    const QRect stored(QPoint(std::clamp(left, -Far, Far), std::clamp(top, -Far, Far)),
+                       frameGeometry().size());
+    move(placeOnScreen(stored));
     if (settings_.readInteger(QStringLiteral("MainForm"), QStringLiteral("State"), 0) == 1)
         setWindowState(windowState() | Qt::WindowMaximized);
     showSettingsDamage();
@@ -787,6 +831,7 @@ void TfrmTallix32::FormClose() {
     settings_.writeBool(QStringLiteral("Fonts"), QStringLiteral("FeedbackBold"), f.bold());
     settings_.writeBool(QStringLiteral("Fonts"), QStringLiteral("FeedbackItalic"), f.italic());
     settings_.flush();
+    showSettingsDamage(); // a settings file found unwritable only now
 }
 
 // ====================================================================== showing the state
@@ -891,6 +936,12 @@ std::optional<std::string> TfrmTallix32::askSavePath(const std::string& current)
     if (!path)
         return std::nullopt;
     return path->toStdString();
+}
+
+bool TfrmTallix32::askOverwriteChanged(const std::string& path) {
+    return tallix::showMessage(this, qs(MarkedDocument::overwriteChangedQuestion(path)),
+                               MessageType::Warning, buttons::YesNo,
+                               tlx::HelpContext) == Button::Yes;
 }
 
 void TfrmTallix32::showMessage(const Message& m) {
@@ -1119,12 +1170,15 @@ void TfrmTallix32::spdOutdentClick() {
     MarkRichEdit->setFocus();
 }
 
-// The edit commands act on whichever of the essay and the notes memo has the focus.
+// The edit commands act on whichever of the essay, the notes memo and the grade
+// box has the focus (their keys reach the command from every field).
 void TfrmTallix32::mnuCopyClick() {
     if (MarkRichEdit->hasFocus())
         copyRtf(doc_.essay());
     else if (mmoNotes->hasFocus())
         mmoNotes->copy();
+    else if (editGrade->hasFocus())
+        editGrade->copy();
 }
 
 void TfrmTallix32::mnuCutClick() {
@@ -1132,6 +1186,8 @@ void TfrmTallix32::mnuCutClick() {
         showOutcome(cutRtf(doc_.essay()));
     else if (mmoNotes->hasFocus())
         mmoNotes->cut();
+    else if (editGrade->hasFocus())
+        editGrade->cut();
 }
 
 void TfrmTallix32::mnuPasteClick() {
@@ -1139,6 +1195,8 @@ void TfrmTallix32::mnuPasteClick() {
         showOutcome(pasteRtf(doc_.essay()));
     else if (mmoNotes->hasFocus())
         mmoNotes->paste();
+    else if (editGrade->hasFocus())
+        editGrade->paste();
 }
 
 void TfrmTallix32::mnuDeleteClick() {
@@ -1146,6 +1204,8 @@ void TfrmTallix32::mnuDeleteClick() {
         showOutcome(deleteRtf(doc_.essay()));
     else if (mmoNotes->hasFocus())
         mmoNotes->textCursor().removeSelectedText();
+    else if (editGrade->hasFocus() && editGrade->hasSelectedText())
+        editGrade->del();
 }
 
 void TfrmTallix32::spdUndoClick() {
@@ -1339,7 +1399,27 @@ void TfrmTallix32::keyPressEvent(QKeyEvent* e) {
     QMainWindow::keyPressEvent(e);
 }
 
+QAction* TfrmTallix32::menuCommandForKey(const QKeyEvent& key) const {
+    const QKeySequence pressed(
+        QKeyCombination(key.modifiers() & ~Qt::KeypadModifier, Qt::Key(key.key())));
+    for (QAction* a : menuBar()->findChildren<QAction*>())
+        if (a->isEnabled() && a->shortcuts().contains(pressed))
+            return a;
+    return nullptr;
+}
+
 bool TfrmTallix32::eventFilter(QObject* watched, QEvent* e) {
+    if (e->type() == QEvent::ShortcutOverride) {
+        // Not claimed by the field: the menu command's shortcut takes the key. Keys
+        // no menu command uses (Ctrl+A, the field's own undo while Undo is off)
+        // stay with the field.
+        auto* key = static_cast<QKeyEvent*>(e);
+        auto* field = qobject_cast<QWidget*>(watched);
+        if (field && field->window() == this && menuCommandForKey(*key)) {
+            key->ignore();
+            return true;
+        }
+    }
     if (watched == mmoNotes) {
         if (e->type() == QEvent::FocusIn) {
             spdUndo->setEnabled(true);

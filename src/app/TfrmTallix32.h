@@ -17,6 +17,7 @@
 #include <optional>
 
 class QAction;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -300,6 +301,7 @@ private:
     Answer askSaveChanges() override;
     std::optional<std::string> askSavePath(const std::string& current) override;
     void showMessage(const Message& m) override;
+    bool askOverwriteChanged(const std::string& path) override;
 
     void FormCreate();
     void FormShow();
@@ -314,6 +316,8 @@ private:
     void buildStatusBar();
     void showButtonSet();
     void showRecentFiles();
+    // The enabled menu command whose shortcut key is the key pressed, if any.
+    QAction* menuCommandForKey(const QKeyEvent& key) const;
     void showNotesArea();
     void updateCaretStatus();
     std::optional<QString> chooseFile(FileDialogKind kind, const QString& current);

@@ -30,6 +30,9 @@ bool DocumentCommands::saveAs() {
 }
 
 bool DocumentCommands::saveTo(const std::string& path) {
+    // The later save would silently win over the other program's work.
+    if (doc_.changedOnDisk(path) && !prompts_.askOverwriteChanged(path))
+        return false;
     FileOutcome r = doc_.saveTlx(path);
     if (!r.ok)
         prompts_.showMessage(r.message);

@@ -21,6 +21,9 @@ public:
     virtual std::optional<std::string> askSavePath(const std::string& current) = 0;
     // A failure to show to the user.
     virtual void showMessage(const Message& m) = 0;
+    // The file about to be saved over (path) was written by another program since
+    // the document read or wrote it: true to overwrite it all the same.
+    virtual bool askOverwriteChanged(const std::string& path) = 0;
 };
 
 // The text of the save-changes question.
@@ -39,7 +42,9 @@ public:
     bool save();
     // Asks for a file and saves there. False when cancelled or failed.
     bool saveAs();
-    // Saves to the given path. False when it failed (the message was shown).
+    // Saves to the given path. False when it failed (the message was shown), or
+    // when the path is the current file, another program has written it since,
+    // and the answer to the question was not to overwrite it.
     bool saveTo(const std::string& path);
 
     // Asks about unsaved changes, then empties the document. False when the

@@ -138,6 +138,7 @@ void MarkedDocument::clear() {
     commentTexts.clear();
     bookmarks.clear();
     currentFile.clear();
+    diskStamp_ = {};
     feedback1Text.clear();
     feedback2Text.clear();
     feedback1Caret = feedback2Caret = 0;
@@ -177,6 +178,7 @@ FileOutcome MarkedDocument::loadTlxBytes(std::string_view bytes, const std::stri
     // The marks went with the old text; their names go too.
     bookmarks.clear();
     currentFile = path;
+    diskStamp_ = fileio::stampOf(bytes);
     // The trailer starts at the first "TallixComments:", in any case. A file
     // without one is all essay: its colours are kept, it has no comments.
     TrailerParts parts;
@@ -222,16 +224,38 @@ FileOutcome MarkedDocument::saveTlx(const std::string& path) {
     scan::removeBookmarks(scratch_);
     scratch_.setSelStart(scratch_.length());
     scratch_.setSelText(trailer());
-    fileio::FileResult written = fileio::writeFileAtomic(path, scratch_.saveRtf());
+    const std::string bytes = scratch_.saveRtf();
     scratch_.clear();
+    fileio::FileResult written = fileio::writeFileAtomic(path, bytes);
     if (!written.ok)
         return FileOutcome{false, Message{u"Cannot create file \"" + u16(path) + u"\". " +
                                               u16(written.error),
                                           MessageType::Error, 0}};
     currentFile = path;
+    diskStamp_ = fileio::stampOf(bytes);
     documentChanged = false;
     recentFiles.update(path);
     return {};
+}
+
+bool MarkedDocument::changedOnDisk(const std::string& path) const {
+    if (currentFile.empty() || !diskStamp_.known)
+        return false;
+    if (path != currentFile && fileio::canonicalPath(path) != fileio::canonicalPath(currentFile))
+        return false;
+    return fileio::changedSince(currentFile, diskStamp_);
+}
+
+std::u16string MarkedDocument::overwriteChangedQuestion(const std::string& path) {
+    return u16(fileNamePart(path)) +
+           u" has been changed by another program since you opened it. Overwrite it?";
+}
+
+void MarkedDocument::rememberFileOnDisk() {
+    std::string bytes;
+    diskStamp_ = !currentFile.empty() && fileio::readFile(currentFile, bytes).ok
+                     ? fileio::stampOf(bytes)
+                     : fileio::FileStamp{};
 }
 
 namespace {

@@ -12,6 +12,7 @@
 #include "document/RecentFiles.h"
 #include "document/RichTextBuffer.h"
 #include "platform/Message.h"
+#include "platform/FileIO.h"
 
 #include <string>
 #include <string_view>
@@ -145,7 +146,20 @@ public:
     // The trailer this document would be saved with.
     std::u16string trailer() const;
 
+    // --- the file on disk ------------------------------------------------------------
+    // Whether path names the current file (in any spelling) and another program
+    // has written it since this document last loaded or saved it. False when the
+    // file is gone, or when the document never read or wrote it.
+    bool changedOnDisk(const std::string& path) const;
+    // Takes the current file as it is now on disk for what the document last read
+    // or wrote (work restored over an unchanged file).
+    void rememberFileOnDisk();
+    // The question asked before such a file is saved over: "<name> has been changed
+    // by another program since you opened it. Overwrite it?"
+    static std::u16string overwriteChangedQuestion(const std::string& path);
+
 private:
+    fileio::FileStamp diskStamp_; // the current file as last loaded or saved
     RichTextBuffer essay_;
     RichTextBuffer scratch_;
 };

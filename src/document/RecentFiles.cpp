@@ -1,5 +1,7 @@
 #include "document/RecentFiles.h"
 
+#include "platform/FileIO.h"
+
 #include <algorithm>
 
 namespace tallix {
@@ -14,10 +16,20 @@ std::string fileNamePart(const std::string& path) {
 }
 
 bool RecentFiles::update(const std::string& path) {
-    if (path.empty() || std::find(entries_.begin(), entries_.end(), path) != entries_.end())
+    if (path.empty())
         return false;
+    // A relative name works only from the folder it was given in, and another
+    // spelling of a listed file would list it twice: the list holds full names.
+    const std::string full = fileio::canonicalPath(path);
+    if (std::find(entries_.begin(), entries_.end(), full) != entries_.end())
+        return false;
+    for (std::string& e : entries_)
+        if (!e.empty() && fileio::canonicalPath(e) == full) {
+            e = full; // an entry of an earlier run under another spelling
+            return true;
+        }
     std::move_backward(entries_.begin(), entries_.end() - 1, entries_.end());
-    entries_[0] = path;
+    entries_[0] = full;
     return true;
 }
 

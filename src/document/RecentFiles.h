@@ -17,9 +17,12 @@ public:
     const std::string& entry(int n) const { return entries_[std::size_t(n - 1)]; }
     void setEntry(int n, std::string path) { entries_[std::size_t(n - 1)] = std::move(path); }
 
-    // After a successful load or save: a path equal (exactly, case included) to an
-    // entry leaves the list as it is; any other path becomes entry 1 and pushes
-    // the others down, the fifth dropping off. Returns whether the list changed.
+    // After a successful load or save: the path's full canonical name (see
+    // fileio::canonicalPath) is what the list holds. A name equal (exactly, case
+    // included) to an entry leaves the list as it is; an entry that names the same
+    // file another way takes the full name in its place; any other name becomes
+    // entry 1 and pushes the others down, the fifth dropping off. Returns whether
+    // the list changed.
     bool update(const std::string& path);
 
     // What the menu shows for entry n: the file-name part, or empty when unused.

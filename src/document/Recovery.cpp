@@ -221,6 +221,9 @@ Restored restore(MarkedDocument& doc, const std::string& path) {
     r.originUnchanged = !h.origin.empty() && h.stamp.size >= 0 && now.size == h.stamp.size &&
                         now.time == h.stamp.time;
     doc.currentFile = r.originUnchanged ? h.origin : std::string();
+    // The work was made from the file as it is now: a save over it asks only when
+    // something else writes it from here on.
+    doc.rememberFileOnDisk();
     doc.documentChanged = true;
     r.ok = true;
     return r;

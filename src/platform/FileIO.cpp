@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <system_error>
 
@@ -478,6 +479,40 @@ FileResult setAside(const std::string& path, std::string& setAsidePath) {
         return success();
     }
     return failure(std::errc::file_exists);
+}
+
+std::string canonicalPath(const std::string& path) {
+    if (path.empty())
+        return path;
+    std::error_code ec;
+    const fs::path full = fs::absolute(toPath(path), ec);
+    if (ec)
+        return path;
+    const fs::path resolved = fs::weakly_canonical(full, ec);
+    return toUtf8(ec ? full.lexically_normal() : resolved);
+}
+
+FileStamp stampOf(std::string_view bytes) {
+    return FileStamp{true, bytes.size(), std::hash<std::string_view>{}(bytes)};
+}
+
+bool changedSince(const std::string& path, const FileStamp& stamp) {
+    if (!stamp.known)
+        return false;
+    std::error_code ec;
+    const fs::path p = toPath(path);
+    const fs::file_status st = fs::status(p, ec);
+    if (st.type() == fs::file_type::not_found)
+        return false;
+    // A different size needs no reading.
+    const std::uintmax_t size = fs::file_size(p, ec);
+    if (!ec && size != stamp.size)
+        return true;
+    std::string bytes;
+    if (!readFile(path, bytes).ok)
+        return true;
+    const FileStamp now = stampOf(bytes);
+    return now.size != stamp.size || now.hash != stamp.hash;
 }
 
 } // namespace tallix::fileio

@@ -2,6 +2,7 @@
 // Whole-file reading and atomic whole-file writing.
 #include <cstddef>
 #include <limits>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -40,5 +41,26 @@ FileResult writeFileAtomic(const std::string& path, std::string_view data);
 // path + ".bad" (or path + ".2.bad", ".3.bad" ... when that is taken, so that an
 // earlier damaged copy is never lost) and gives the new path in setAsidePath.
 FileResult setAside(const std::string& path, std::string& setAsidePath);
+
+// The one full name of the file at path: absolute, with "." and ".." steps and
+// symbolic links resolved (as far as the path exists; the rest is kept as
+// written, tidied). Every spelling of one file gives the same name.
+std::string canonicalPath(const std::string& path);
+
+// What a file held when the program last read or wrote it, so that a later look
+// tells whether something else has written it since.
+struct FileStamp {
+    bool known = false;
+    std::uint64_t size = 0;
+    std::uint64_t hash = 0; // of the bytes
+};
+// The stamp of bytes just read from or written to a file.
+FileStamp stampOf(std::string_view bytes);
+// Whether the file at path now holds other bytes than those of stamp. The content
+// decides, not the modification time: a rewrite within the file system's time
+// resolution is caught, and a file touched or written back unchanged is not
+// taken for a change. False for an unknown stamp and for a file that no longer
+// exists; true for a file that exists but cannot be read.
+bool changedSince(const std::string& path, const FileStamp& stamp);
 
 } // namespace tallix::fileio

@@ -77,6 +77,15 @@ struct ScriptedPrompts : DocumentPrompts {
     }
     std::optional<std::string> askSavePath(const std::string&) override { return savePath; }
     void showMessage(const Message& m) override { shown.push_back(m); }
+    std::deque<bool> overwrite; // answers to the changed-on-disk question
+    std::vector<std::string> overwriteAsked;
+    bool askOverwriteChanged(const std::string& path) override {
+        overwriteAsked.push_back(path);
+        bool a = !overwrite.empty() && overwrite.front();
+        if (!overwrite.empty())
+            overwrite.pop_front();
+        return a;
+    }
 };
 
 } // namespace
@@ -410,6 +419,46 @@ TEST(RecentFilesList, SavingTwiceToOnePathChangesTheListOnce) {
     EXPECT_EQ(d.recentFiles.entry(2), dir.file("one.tlx"));
 }
 
+TEST(RecentFilesList, EverySpellingOfAFileIsListedOnceByItsFullName) {
+    TempFolder dir;
+    std::filesystem::create_directories(dir.path() / "class" / "week1");
+    MarkedDocument d;
+    d.essay().setText(u"x");
+    const std::string file = (dir.path() / "class" / "essay.tlx").string();
+    ASSERT_TRUE(d.saveTlx(file).ok);
+    const std::string full = std::filesystem::canonical(file).string();
+    EXPECT_EQ(d.recentFiles.entry(1), full);
+
+    std::error_code ec;
+    std::filesystem::create_symlink(file, dir.path() / "link.tlx", ec);
+    {
+        struct WorkingFolder {
+            std::filesystem::path before = std::filesystem::current_path();
+            ~WorkingFolder() { std::filesystem::current_path(before); }
+        } restore;
+        std::filesystem::current_path(dir.path() / "class" / "week1");
+        std::vector<std::string> spellings = {"../essay.tlx", "./../essay.tlx",
+                                              "../week1/../essay.tlx"};
+        if (!ec)
+            spellings.push_back("../../link.tlx");
+        for (const std::string& s : spellings) {
+            SCOPED_TRACE(s);
+            ASSERT_TRUE(d.loadTlxFile(s).ok);
+            EXPECT_EQ(d.recentFiles.entry(1), full);
+            EXPECT_EQ(d.recentFiles.entry(2), "");
+        }
+    }
+
+    // A relative entry of an earlier run takes the full name in its place.
+    RecentFiles r;
+    r.setEntry(1, "/elsewhere/first.tlx");
+    r.setEntry(2, (dir.path() / "class" / "week1" / ".." / "essay.tlx").string());
+    EXPECT_TRUE(r.update(file));
+    EXPECT_EQ(r.entry(1), "/elsewhere/first.tlx");
+    EXPECT_EQ(r.entry(2), full);
+    EXPECT_EQ(r.entry(3), "");
+}
+
 // ------------------------------------------------------------------ import
 
 TEST(MarkedFileImport, ImportedEssaysAreAllBlackChangedAndUntitled) {
@@ -541,6 +590,74 @@ TEST(DocumentCommandsDecisions, ClosingNeverProceedsAfterAFailedSave) {
 
     p.answers = {Answer::No};
     EXPECT_TRUE(cmd.closeQuery());
+}
+
+TEST(DocumentCommandsDecisions, SavingOverAFileAnotherProgramWroteAsksFirst) {
+    TempFolder dir;
+    const std::string path = dir.file("essay.tlx");
+    MarkedDocument d;
+    ScriptedPrompts p;
+    DocumentCommands cmd(d, p);
+    d.essay().setText(u"first version");
+    ASSERT_TRUE(cmd.saveTo(path));
+    EXPECT_TRUE(p.overwriteAsked.empty());
+
+    // Another program rewrites the file at once, to the same size: neither the
+    // size nor (at a coarse clock) the time tells, the content does.
+    std::string theirs = TempFolder::read(path);
+    theirs[theirs.size() / 2] = theirs[theirs.size() / 2] == 'x' ? 'y' : 'x';
+    dir.write("essay.tlx", theirs);
+    d.essay().setText(u"second version");
+    d.documentChanged = true;
+    p.overwrite = {false};
+    EXPECT_FALSE(cmd.save());
+    ASSERT_EQ(p.overwriteAsked.size(), 1u);
+    EXPECT_EQ(p.overwriteAsked[0], path);
+    EXPECT_EQ(TempFolder::read(path), theirs);
+    EXPECT_TRUE(d.documentChanged);
+    EXPECT_TRUE(p.shown.empty());
+    EXPECT_EQ(MarkedDocument::overwriteChangedQuestion(path),
+              u"essay.tlx has been changed by another program since you opened it. "
+              u"Overwrite it?");
+
+    // Closing with Yes to saving, then No to overwriting, keeps the window open.
+    p.answers = {Answer::Yes};
+    p.overwrite = {false};
+    EXPECT_FALSE(cmd.closeQuery());
+    EXPECT_EQ(p.overwriteAsked.size(), 2u);
+    EXPECT_EQ(TempFolder::read(path), theirs);
+
+    p.overwrite = {true};
+    EXPECT_TRUE(cmd.save());
+    EXPECT_FALSE(d.documentChanged);
+    EXPECT_NE(TempFolder::read(path), theirs);
+    EXPECT_TRUE(cmd.save()); // our own write is no change by another program
+    EXPECT_EQ(p.overwriteAsked.size(), 3u);
+
+    // Opened rather than saved: the bytes read are what counts. A file written
+    // back unchanged is no change.
+    MarkedDocument e;
+    ScriptedPrompts q;
+    DocumentCommands ecmd(e, q);
+    ASSERT_TRUE(ecmd.open(path));
+    dir.write("essay.tlx", TempFolder::read(path));
+    EXPECT_TRUE(ecmd.save());
+    EXPECT_TRUE(q.overwriteAsked.empty());
+    dir.write("essay.tlx", "{\\rtf1 someone else's work}");
+    // Save As onto the same file by another spelling asks; onto another file not.
+    q.savePath = dir.file("./essay.tlx");
+    EXPECT_FALSE(ecmd.saveAs());
+    EXPECT_EQ(q.overwriteAsked.size(), 1u);
+    q.savePath = dir.file("copy.tlx");
+    EXPECT_TRUE(ecmd.saveAs());
+    EXPECT_EQ(q.overwriteAsked.size(), 1u);
+    EXPECT_EQ(TempFolder::read(path), "{\\rtf1 someone else's work}");
+
+    // A file deleted meanwhile is simply saved.
+    std::filesystem::remove(dir.file("copy.tlx"));
+    EXPECT_TRUE(ecmd.save());
+    EXPECT_TRUE(std::filesystem::exists(dir.file("copy.tlx")));
+    EXPECT_EQ(q.overwriteAsked.size(), 1u);
 }
 
 TEST(DocumentCommandsDecisions, ARecentEntryWhoseFileIsGoneStays) {

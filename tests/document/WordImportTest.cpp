@@ -30,6 +30,7 @@ struct QuietPrompts : DocumentPrompts {
     }
     std::optional<std::string> askSavePath(const std::string&) override { return std::nullopt; }
     void showMessage(const Message& m) override { shown.push_back(m); }
+    bool askOverwriteChanged(const std::string&) override { return false; }
 };
 
 std::string simpleDocx(const std::string& text) {

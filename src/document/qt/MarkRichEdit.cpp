@@ -1,5 +1,7 @@
 #include "document/qt/MarkRichEdit.h"
 
+#include "document/qt/EssayLayout.h"
+
 #include "document/RtfReader.h"
 #include "document/Scanning.h"
 #include "platform/TextCodec.h"
@@ -188,6 +190,8 @@ void MarkRichEdit::rebuild() {
     FlagScope sync(syncing_);
     knownLength_ = buffer_ ? buffer_->length() : 0;
     auto* fresh = new QTextDocument(this);
+    // Qt's own layout would visit every paragraph after an edit on each key.
+    fresh->setDocumentLayout(new EssayLayout(fresh));
     prepareDocument(fresh);
     if (buffer_) {
         QTextCursor cursor(fresh);

@@ -169,6 +169,40 @@ std::vector<Message>& pendingReports() {
 
 std::u16string u16(const QString& s) { return s.toStdU16String(); }
 
+// Whether a settings file could be written at path: the file written whole into a
+// temporary file beside it and renamed over it, its folder made when missing.
+bool settingsFileWritable(const QString& path) {
+    const QFileInfo file(path);
+    if (file.exists() && (file.isDir() || !file.isWritable()))
+        return false;
+    // The nearest folder that exists must take new files.
+    QFileInfo folder(file.absolutePath());
+    while (!folder.exists() && !folder.isRoot() &&
+           folder.absoluteFilePath() != folder.absolutePath())
+        folder = QFileInfo(folder.absolutePath());
+    if (!folder.exists())
+        return true; // nothing to tell from here; a failed flush still reports
+    return folder.isDir() && folder.isWritable();
+}
+
+// Each settings file that cannot be written is reported once in a run, whichever
+// store of it finds out.
+void reportUnwritable(const QString& location, bool isFolder) {
+    static QStringList reported;
+    const QString key = QFileInfo(location).absoluteFilePath();
+    if (reported.contains(key))
+        return;
+    reported.push_back(key);
+    const std::u16string name = u16(QFileInfo(location).fileName());
+    pendingReports().push_back(
+        Message{isFolder ? u"The settings file \"" + name +
+                               u"\" is a folder, not a file. The program starts with its default "
+                               u"settings, and changes to them are not saved."
+                         : u"The settings file \"" + name +
+                               u"\" cannot be written. Changes to the settings are not saved.",
+                MessageType::Warning, 0});
+}
+
 QString withTrailingSeparator(const QString& folder) {
     QString f = QDir::toNativeSeparators(QDir::cleanPath(QDir(folder).absolutePath()));
     if (!f.endsWith(QDir::separator()))
@@ -291,11 +325,20 @@ SettingsStore::SettingsStore() : location_(defaultSettingsLocation()) {
 SettingsStore::SettingsStore(const QString& filePath) : location_(filePath) { openFile(); }
 
 void SettingsStore::openFile() {
+    if (QFileInfo(location_).isDir()) {
+        // Nothing to read there, and nothing may be written over it.
+        reportUnwritable(location_, true);
+        settings_ = std::make_unique<QSettings>(location_, readOnlySettingsFormat());
+        return;
+    }
     settings_ = std::make_unique<QSettings>(location_, settingsFileFormat());
     // Written through a temporary file and a rename, never in place.
     settings_->setAtomicSyncRequired(true);
-    if (settings_->status() != QSettings::FormatError)
+    if (settings_->status() != QSettings::FormatError) {
+        if (!settingsFileWritable(location_))
+            reportUnwritable(location_, false);
         return;
+    }
     // A file that cannot be read as settings would be written over, whole, by the
     // next change: keep it aside instead, and start from the defaults.
     settings_.reset();
@@ -411,7 +454,10 @@ bool SettingsStore::flush() {
         QDir().mkpath(folder);
     }
     settings_->sync();
-    return settings_->status() == QSettings::NoError;
+    const bool ok = settings_->status() == QSettings::NoError;
+    if (!ok && settings_->format() == settingsFileFormat())
+        reportUnwritable(location_, QFileInfo(location_).isDir());
+    return ok;
 }
 
 // ---------------------------------------------------------------------------

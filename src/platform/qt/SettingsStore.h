@@ -25,7 +25,10 @@
 // or the file holds bytes that are not text) is never written over: it is renamed
 // with a ".bad" suffix and the store starts empty, or, when it cannot be renamed,
 // it is left as it is and the store keeps its values in memory only. Either way a
-// message says so, once: takeDamageReports() hands it to the window.
+// message says so, once: takeDamageReports() hands it to the window. So does a
+// settings file that cannot be written (it is a folder, or the file or its folder
+// is read-only), found when the store opens or when a flush fails: reported once
+// a run, the values kept in memory.
 #include "platform/Message.h"
 
 #include <QString>
