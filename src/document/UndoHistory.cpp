@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <limits>
 
 namespace tallix {
 
@@ -102,10 +103,11 @@ std::size_t UndoHistory::bytesOf(const Change& c) {
         return sizeof(Change) + cc->text.size() * sizeof(char16_t);
     std::size_t n = sizeof(Change);
     const auto& b = std::get<BookmarkChange>(c);
-    for (const auto& name : b.before.names)
-        n += name.size() * sizeof(char16_t);
-    for (const auto& name : b.after.names)
-        n += name.size() * sizeof(char16_t);
+    for (const Bookmarks* marks : {b.before.get(), b.after.get()}) {
+        n += sizeof(Bookmarks);
+        for (const auto& name : marks->names)
+            n += name.size() * sizeof(char16_t);
+    }
     return n;
 }
 
@@ -286,7 +288,8 @@ void UndoHistory::recordBookmarks(const Bookmarks& before, const Bookmarks& afte
     UndoGroup group(essay_, StepKind::Edit);
     if (!openHasChanges_)
         startChanges(nullptr);
-    add(Change{BookmarkChange{before, after}});
+    add(Change{BookmarkChange{std::make_shared<const Bookmarks>(before),
+                              std::make_shared<const Bookmarks>(after)}});
 }
 
 // ------------------------------------------------------------------ undo and redo
@@ -319,7 +322,7 @@ void UndoHistory::applyChange(Change& c, bool undo) {
         lastComment_ = int(at);
     } else {
         auto& b = std::get<BookmarkChange>(c);
-        bookmarks_ = undo ? b.before : b.after;
+        bookmarks_ = undo ? *b.before : *b.after;
     }
 }
 

@@ -25,6 +25,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <variant>
@@ -201,9 +202,11 @@ private:
         int index = 0;
         std::u16string text; // the text it had when it last left the list
     };
+    // Kept aside, so that every change of the history is not as large as two
+    // sets of names.
     struct BookmarkChange {
-        Bookmarks before;
-        Bookmarks after;
+        std::shared_ptr<const Bookmarks> before;
+        std::shared_ptr<const Bookmarks> after;
     };
     using Change = std::variant<BufferEdit, CommentChange, BookmarkChange>;
 

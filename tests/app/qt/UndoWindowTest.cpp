@@ -257,3 +257,33 @@ TEST_F(UndoWindowTest, UndoingBackToTheSavedFileLeavesNothingToAskOnClose) {
     EXPECT_TRUE(w->close());
     EXPECT_TRUE(shown.empty()); // no save-changes question
 }
+
+TEST_F(UndoWindowTest, StripReturnsIsOneStepAndDecliningItLeavesNothingToRedo) {
+    auto w = std::make_unique<TfrmTallix32>(settings);
+    w->show();
+    files = {q(home.write("mail.txt", "A line that\r\nwent on and\r\non.\r\n\r\nEnd."))};
+    w->mnuImportTextFile->trigger();
+    RichTextBuffer& b = w->document().essay();
+    const std::u16string original = b.text();
+
+    answers = {Button::Yes, Button::Yes}; // go ahead; accept the changes
+    w->mnuStripReturnsClick();
+    settle();
+    EXPECT_EQ(b.text(), u"A line that went on and on.\r\n\r\nEnd.");
+    EXPECT_EQ(w->mnuUndo->text(), QStringLiteral("&Undo Strip Returns"));
+    w->mnuUndo->trigger();
+    settle();
+    EXPECT_EQ(b.text(), original);
+    EXPECT_EQ(w->MarkRichEdit->document()->toPlainText(),
+              QStringLiteral("A line that\nwent on and\non.\n\nEnd."));
+
+    answers = {Button::Yes, Button::No}; // go ahead; turn the changes down
+    w->mnuStripReturnsClick();
+    settle();
+    EXPECT_EQ(b.text(), original);
+    EXPECT_FALSE(w->mnuRedo->isEnabled());
+    EXPECT_FALSE(w->mnuUndo->isEnabled());
+
+    answers = {Button::No};
+    w->close();
+}
