@@ -33,6 +33,8 @@ std::optional<AnnotatingMessage> addAnnotation(RichTextBuffer& b, Colour labelCo
     // A span without a label would be markup that nothing counts or links.
     if (labelText.empty())
         return std::nullopt;
+    // The span, the label and its format are one step of the history.
+    UndoGroup step(b, StepKind::Annotation);
 
     // Only plain essay text can be annotated. With no selection the colour read is
     // that of the character before the caret, so a caret right after any markup is
@@ -93,6 +95,7 @@ std::optional<AnnotatingMessage> annotateWithEntry(RichTextBuffer& b,
 bool canDeleteAnnotation(const RichTextBuffer& b) { return isAnnotationColour(b.selColour()); }
 
 DeleteAnnotationOutcome deleteAnnotation(RichTextBuffer& b) {
+    UndoGroup step(b, StepKind::DeleteAnnotation);
     DeleteAnnotationOutcome out;
     const Colour aimed = b.selColour();
     const bool selected = b.selLength() > 0;

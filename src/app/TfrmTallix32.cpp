@@ -180,10 +180,10 @@ void TfrmTallix32::FormCreate() {
     buildStatusBar();
     buildMenus();
 
-    connect(MarkRichEdit, &tallix::MarkRichEdit::bufferChanged, this, [this] {
-        if (!syncing_)
-            doc_.documentChanged = true;
-    });
+    // Whether the document changed follows its history; the undo commands follow
+    // the history and the focus.
+    doc_.history().setListener([this] { scheduleUndoUpdate(); });
+    connect(qApp, &QApplication::focusChanged, this, [this] { scheduleUndoUpdate(); });
     // Scans walk the caret thousands of times in one command: the status bar and
     // the buttons follow once, when the command is done.
     connect(MarkRichEdit, &tallix::MarkRichEdit::caretMoved, this, [this] {
@@ -425,6 +425,8 @@ void TfrmTallix32::buildNotesArea() {
     setHelpContext(mmoNotes, comments::HelpContext);
 
     connect(mmoNotes, &QPlainTextEdit::textChanged, this, [this] { memoTextChanged(); });
+    connect(mmoNotes, &QPlainTextEdit::undoAvailable, this, [this] { scheduleUndoUpdate(); });
+    connect(mmoNotes, &QPlainTextEdit::redoAvailable, this, [this] { scheduleUndoUpdate(); });
     connect(mmoNotes, &QPlainTextEdit::cursorPositionChanged, this, [this] {
         if (!syncing_)
             doc_.notes.memoCaret = mmoNotes->textCursor().position();
@@ -482,6 +484,7 @@ void TfrmTallix32::buildButtonPanel() {
         doc_.grade = u16(t);
         doc_.documentChanged = true;
     });
+    connect(editGrade, &QLineEdit::textChanged, this, [this] { scheduleUndoUpdate(); });
 
     pnlProgress = new QWidget(pnlButtons);
     pnlProgress->setObjectName(QStringLiteral("pnlProgress"));
@@ -570,6 +573,7 @@ void TfrmTallix32::buildMenus() {
     item(edit, mnuUndo, QStringLiteral("&Undo"), "mnuUndo", QKeySequence(QStringLiteral("Ctrl+Z")),
          [this] { spdUndoClick(); });
     mnuUndo->setEnabled(false);
+    buildUndoCommands(edit);
     edit->addSeparator();
     item(edit, mnuCut, QStringLiteral("Cu&t"), "mnuCut", QKeySequence(QStringLiteral("Ctrl+X")),
          [this] { mnuCutClick(); });
@@ -678,6 +682,9 @@ void TfrmTallix32::buildMenus() {
         act->setObjectName(QString::fromLatin1(name));
         connect(act, &QAction::triggered, this, std::move(run));
     };
+    pop(popmnuUndo, QStringLiteral("Undo"), "popmnuUndo", [this] { essayUndo(false); });
+    pop(popmnuRedo, QStringLiteral("Redo"), "popmnuRedo", [this] { essayUndo(true); });
+    RTFPopUp->addSeparator();
     pop(popmnuCut, QStringLiteral("Cut"), "popmnuCut", [this] {
         showOutcome(cutRtf(doc_.essay()));
     });
@@ -1153,17 +1160,22 @@ void TfrmTallix32::memoTextChanged() {
 // ====================================================================== paragraphs and fonts
 
 void TfrmTallix32::alignClick(Alignment a) {
-    doc_.essay().setParaAlignment(a);
+    {
+        UndoGroup step(doc_.essay(), StepKind::Alignment);
+        doc_.essay().setParaAlignment(a);
+    }
     updateCaretStatus();
     MarkRichEdit->setFocus();
 }
 
 void TfrmTallix32::spdIndentClick() {
+    UndoGroup step(doc_.essay(), StepKind::Indent);
     doc_.essay().setParaStartIndent(doc_.essay().paraStartIndent() + 20);
     MarkRichEdit->setFocus();
 }
 
 void TfrmTallix32::spdOutdentClick() {
+    UndoGroup step(doc_.essay(), StepKind::Indent);
     const int indent = doc_.essay().paraStartIndent();
     if (indent > 0)
         doc_.essay().setParaStartIndent(indent - 20);
@@ -1208,12 +1220,8 @@ void TfrmTallix32::mnuDeleteClick() {
         editGrade->del();
 }
 
-void TfrmTallix32::spdUndoClick() {
-    if (mmoNotes->hasFocus())
-        mmoNotes->undo();
-}
-
 void TfrmTallix32::RTFPopUpPopup() {
+    updateUndoCommands();
     const guard::PopupMenuState st = guard::popupMenuState(doc_.essay(), canDeleteAnnotation(doc_.essay()));
     popmnuCut->setEnabled(st.cut);
     popmnuCopy->setEnabled(st.copy);
@@ -1246,7 +1254,10 @@ void TfrmTallix32::mnuAddBookmarkClick() {
                 qs(navigation::proposedBookmarkName(doc_.essay())));
     if (!name)
         return;
-    navigation::addBookmark(doc_.essay(), doc_.bookmarks, u16(*name));
+    {
+        DocumentStep step(doc_, StepKind::AddBookmark);
+        navigation::addBookmark(doc_.essay(), doc_.bookmarks, u16(*name));
+    }
     refreshBookmarkMenu();
     focusEssay();
 }
@@ -1259,7 +1270,12 @@ void TfrmTallix32::mnuDeleteBookmarkClick() {
     std::optional<std::u16string> typed;
     if (answer)
         typed = u16(*answer);
-    if (auto m = navigation::deleteBookmark(doc_.essay(), doc_.bookmarks, typed))
+    std::optional<Message> m;
+    {
+        DocumentStep step(doc_, StepKind::DeleteBookmark);
+        m = navigation::deleteBookmark(doc_.essay(), doc_.bookmarks, typed);
+    }
+    if (m)
         reportError(this, qs(m->text));
     refreshBookmarkMenu();
 }
@@ -1352,6 +1368,7 @@ void TfrmTallix32::mnuBodyFontClick() {
                               (chosen.strikeOut() ? fsStrikeOut : 0));
     const int size = chosen.pointSize() > 0 ? chosen.pointSize() : current.sizePoints();
     if (selection) {
+        UndoGroup step(b, StepKind::Font);
         b.setSelFontName(u16(chosen.family()));
         b.setSelSize(size);
         b.setSelStyle(style);
@@ -1422,12 +1439,10 @@ bool TfrmTallix32::eventFilter(QObject* watched, QEvent* e) {
     }
     if (watched == mmoNotes) {
         if (e->type() == QEvent::FocusIn) {
-            spdUndo->setEnabled(true);
-            mnuUndo->setEnabled(true);
+            scheduleUndoUpdate();
         } else if (e->type() == QEvent::FocusOut) {
             comments::memoExited(doc_);
-            spdUndo->setEnabled(false);
-            mnuUndo->setEnabled(false);
+            scheduleUndoUpdate();
         }
     } else if (watched == spinComments && e->type() == QEvent::MouseButtonPress) {
         comments::selectorClicked(doc_);

@@ -231,6 +231,27 @@ private:
     // --- end of output titles and colours --------------------------------------------
 
 public:
+    // --- undo and redo (TfrmTallix32Undo.cpp) -------------------------------------------
+    // Undo and redo act where the focus is: the notes memo and the grade box undo
+    // their own editing; everywhere else the essay's history is undone or redone.
+    void mnuRedoClick();
+    // The captions and enabled states of the undo and redo commands, now.
+    void updateUndoCommands();
+    QAction *mnuRedo = nullptr, *popmnuUndo = nullptr, *popmnuRedo = nullptr;
+
+private:
+    enum class UndoPlace { Essay, Memo, Grade };
+    UndoPlace undoPlace() const;
+    void scheduleUndoUpdate();
+    void buildUndoCommands(class QMenu* edit);
+    // After an essay undo or redo: the window shows the document as it now is.
+    void followHistory();
+    // Undo or redo in the essay, wherever the focus is (the essay's pop-up menu).
+    void essayUndo(bool redo);
+    bool undoUpdatePending_ = false;
+    // --- end of undo and redo -------------------------------------------------------------
+
+public:
     // --- crash recovery (TfrmTallix32Recovery.cpp) ------------------------------------
     // How often unsaved work is written to the recovery file.
     static constexpr int RecoveryInterval = 60 * 1000;
@@ -333,10 +354,6 @@ private:
     // --- text clean-up (TfrmTallix32Tools.cpp) --------------------------------------
     // Lets the window repaint during a long clean-up.
     std::function<void(int, int)> cleanupProgress();
-    // Puts the essay back as it was before a clean-up: its RTF, the selection, the
-    // line at the top of the view and whether the document had unsaved changes.
-    void restoreEssay(const std::string& rtf, bool changed, int selStart, int selLength,
-                      int topLine);
 
     SettingsStore& settings_;
     MarkedDocument doc_;

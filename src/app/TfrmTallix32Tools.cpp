@@ -33,14 +33,14 @@ void TfrmTallix32::mnuStripReturnsClick() {
         return;
     doc_.commitNotes();
 
-    const bool changedBefore = doc_.documentChanged;
-    const int selStart = essay.selStart();
-    const int selLength = essay.selLength();
+    // The joins are one step of the essay's history: declining them, or a failure
+    // part way, undoes that step, which puts back the text, the formats, the
+    // selection and whether the document had unsaved changes.
+    UndoHistory& history = doc_.history();
+    const int stepsBefore = history.index();
     const int topLine = MarkRichEdit->firstVisibleLine();
-    std::optional<std::string> snapshot;
     bool restore = false;
     try {
-        snapshot = essay.saveRtf();
         withHourglass([&] { tools::StripReturns(essay, cleanupProgress()); });
         MarkRichEdit->ensureCaretVisible();
         restore = tallix::showMessage(this, qtext(tools::AcceptChangesQuestion),
@@ -49,38 +49,17 @@ void TfrmTallix32::mnuStripReturnsClick() {
     } catch (...) {
         tallix::showMessage(this, qtext(tools::StripFailedWarning), MessageType::Warning,
                             buttons::Ok, 0);
-        // Without a snapshot nothing was changed yet.
-        restore = snapshot.has_value();
+        restore = true;
     }
-    if (restore)
-        restoreEssay(*snapshot, changedBefore, selStart, selLength, topLine);
+    if (restore && history.index() > stepsBefore) {
+        withHourglass([&] { history.undo(); });
+        // Changes the teacher turned down are not offered for redo.
+        history.discardRedo();
+        MarkRichEdit->showSelectionNow();
+        MarkRichEdit->scrollToLine(topLine);
+    }
+    updateUndoCommands();
     MarkRichEdit->setFocus();
-}
-
-void TfrmTallix32::restoreEssay(const std::string& rtf, bool changed, int selStart,
-                                int selLength, int topLine) {
-    RichTextBuffer& essay = doc_.essay();
-    LoadResult r;
-    syncing_ = true;
-    try {
-        withHourglass([&] { r = essay.loadFromBytes(rtf); });
-    } catch (...) {
-        syncing_ = false;
-        doc_.documentChanged = true;
-        throw;
-    }
-    syncing_ = false;
-    if (!r.ok) {
-        // The essay is left as the clean-up made it: say so rather than pretend.
-        doc_.documentChanged = true;
-        reportError(this, QStringLiteral("The text could not be put back as it was: %1")
-                              .arg(QString::fromStdString(r.error)));
-        return;
-    }
-    doc_.documentChanged = changed;
-    essay.select(selStart, selLength);
-    MarkRichEdit->showSelectionNow();
-    MarkRichEdit->scrollToLine(topLine);
 }
 
 void TfrmTallix32::mnuDeMacifyClick() {

@@ -72,6 +72,8 @@ std::optional<long long> parseInteger(std::u16string_view t) {
 // ------------------------------------------------------------------ adding
 
 std::optional<Message> addComment(MarkedDocument& d) {
+    // The marker, the renumbering and the new item of the list are one step.
+    DocumentStep step(d, StepKind::AddComment);
     RichTextBuffer& b = d.essay();
     const Message overlap{OverlapMessage, MessageType::Warning, HelpContext};
     if (!b.selColourConsistent() || b.selColour() != clBlack)
@@ -137,12 +139,13 @@ std::optional<Message> addComment(MarkedDocument& d) {
 
     auto at = d.commentTexts.begin() +
               std::ptrdiff_t(std::min<std::size_t>(std::size_t(n - 1), d.commentTexts.size()));
+    const int index = int(at - d.commentTexts.begin());
     d.commentTexts.insert(at, std::u16string());
+    d.history().recordCommentInserted(index);
     d.notes.selectorMax = int(d.commentTexts.size());
     d.notes.selectorValue = int(n);
     d.notes.memoText.clear();
     d.notes.memoCaret = 0;
-    d.documentChanged = true;
     return std::nullopt;
 }
 
@@ -162,8 +165,13 @@ std::optional<Message> deleteComment(MarkedDocument& d,
         return std::nullopt;
     }
 
-    if (std::size_t(n - 1) < d.commentTexts.size())
+    // The marker, its span, the renumbering and the list are one step.
+    DocumentStep step(d, StepKind::DeleteComment);
+    if (std::size_t(n - 1) < d.commentTexts.size()) {
+        std::u16string text = std::move(d.commentTexts[std::size_t(n - 1)]);
         d.commentTexts.erase(d.commentTexts.begin() + std::ptrdiff_t(n - 1));
+        d.history().recordCommentErased(int(n - 1), std::move(text));
+    }
     d.notes.selectorMax = oldCount - 1;
     if (d.notes.selectorMax > 0)
         d.notes.selectorValue = n < 2 ? 1 : int(n - 1);
@@ -194,7 +202,6 @@ std::optional<Message> deleteComment(MarkedDocument& d,
     }
     renumber(b, from, n + 1, oldCount, -1, false);
     b.setSelStart(b.selStart());
-    d.documentChanged = true;
     return std::nullopt;
 }
 

@@ -39,6 +39,7 @@ std::optional<Message> pasteContent(RichTextBuffer& b, const RichContent& conten
         return refusalMessage();
     if (content.text.empty())
         return std::nullopt;
+    UndoGroup step(b, StepKind::Paste);
     const int start = b.selStart();
     b.insertContent(content);
     const int end = b.selStart();
@@ -53,6 +54,7 @@ std::optional<Message> cutSelection(RichTextBuffer& b, std::u16string& cutText) 
     if (!isEditable(b))
         return refusalMessage();
     cutText = b.selText();
+    UndoGroup step(b, StepKind::Cut);
     if (b.selLength() > 0)
         b.setSelText(u"");
     return std::nullopt;
@@ -61,6 +63,7 @@ std::optional<Message> cutSelection(RichTextBuffer& b, std::u16string& cutText) 
 std::optional<Message> deleteSelection(RichTextBuffer& b) {
     if (!isEditable(b))
         return refusalMessage();
+    UndoGroup step(b, StepKind::Delete);
     if (b.selLength() > 0)
         b.setSelText(u"");
     return std::nullopt;

@@ -7,6 +7,8 @@
 #include "document/ZipXml.h"
 #include "platform/FileIO.h"
 
+#include <algorithm>
+
 namespace tallix {
 
 namespace {
@@ -96,7 +98,8 @@ TrailerParts parseTrailer(std::u16string_view trailer) {
     return p;
 }
 
-MarkedDocument::MarkedDocument() {
+MarkedDocument::MarkedDocument()
+    : documentChanged(&history_), history_(essay_, commentTexts, bookmarks) {
     CharFormat defaults; // Arial, 12 points
     defaults.colour = clBlack;
     essay_.setDefaultFormat(defaults);
@@ -129,6 +132,7 @@ void MarkedDocument::commitMemoToComments() {
 }
 
 void MarkedDocument::clear() {
+    UndoHistory::Suspend quiet(history_);
     notes.selectorMax = 0;
     notes.selectorValue = 0;
     notes.visible = false;
@@ -150,7 +154,60 @@ void MarkedDocument::clear() {
     essay_.setSelSize(markup::BodySize);
     scratch_.clear();
     scratch_.resetInsertionFormat();
+    history_.clear();
 }
+
+bool MarkedDocument::undo() {
+    commitNotes();
+    if (!history_.undo())
+        return false;
+    followComments();
+    return true;
+}
+
+bool MarkedDocument::redo() {
+    commitNotes();
+    if (!history_.redo())
+        return false;
+    followComments();
+    return true;
+}
+
+void MarkedDocument::followComments() {
+    const std::optional<int> touched = history_.lastCommentTouched();
+    if (!touched)
+        return;
+    const int n = int(commentTexts.size());
+    notes.selectorMax = n;
+    if (n == 0) {
+        notes.selectorValue = 0;
+        // As when the last comment is deleted: the comments area goes.
+        if (notes.caption == NotesCaption::Comments) {
+            notes.visible = false;
+            notes.memoText.clear();
+        }
+        notes.commentDown = false;
+        return;
+    }
+    notes.selectorValue = std::clamp(*touched + 1, 1, n);
+    if (notes.caption == NotesCaption::Comments)
+        notes.memoText = commentTexts[std::size_t(notes.selectorValue - 1)];
+}
+
+std::u16string MarkedDocument::undoCaption() const {
+    const std::optional<StepKind> k = history_.undoKind();
+    return k ? u"Undo " + stepName(*k) : std::u16string(u"Undo");
+}
+
+std::u16string MarkedDocument::redoCaption() const {
+    const std::optional<StepKind> k = history_.redoKind();
+    return k ? u"Redo " + stepName(*k) : std::u16string(u"Redo");
+}
+
+DocumentStep::DocumentStep(MarkedDocument& doc, StepKind kind)
+    : doc_(doc), bookmarks_(doc.bookmarks), group_(doc.essay(), kind) {}
+
+DocumentStep::~DocumentStep() { doc_.history().recordBookmarks(bookmarks_, doc_.bookmarks); }
 
 std::u16string MarkedDocument::trailer() const {
     TrailerParts p;
@@ -172,6 +229,8 @@ FileOutcome MarkedDocument::loadTlxFile(const std::string& path) {
 }
 
 FileOutcome MarkedDocument::loadTlxBytes(std::string_view bytes, const std::string& path) {
+    // Loading is no edit: the history starts afresh with the loaded file.
+    UndoHistory::Suspend quiet(history_);
     if (!essay_.loadFromBytes(bytes).ok)
         return FileOutcome{false, loadFailedMessage()};
 
@@ -209,6 +268,7 @@ FileOutcome MarkedDocument::loadTlxBytes(std::string_view bytes, const std::stri
     case NotesCaption::Notes:
         break;
     }
+    history_.clear();
     documentChanged = false;
     essay_.setSelStart(0);
     recentFiles.update(path);
@@ -319,11 +379,13 @@ EssayFile MarkedDocument::readEssayFile(const std::string& path, ImportKind kind
 }
 
 void MarkedDocument::installEssay(RichContent content) {
+    UndoHistory::Suspend quiet(history_);
     essay_.assign(std::move(content));
     bookmarks.clear();
     essay_.selectAll();
     essay_.setSelColour(clBlack);
     essay_.setSelStart(0);
+    history_.clear();
     documentChanged = true;
 }
 

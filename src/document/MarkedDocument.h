@@ -13,6 +13,7 @@
 #include "document/RichTextBuffer.h"
 #include "platform/Message.h"
 #include "platform/FileIO.h"
+#include "document/UndoHistory.h"
 
 #include <string>
 #include <string_view>
@@ -86,6 +87,32 @@ struct EssayFile {
     bool keepsDocument = false;
 };
 
+// Whether the document has unsaved changes. Changes of the essay and of the
+// comment list are told by the undo history (undoing back to the saved state
+// leaves the document unchanged); the texts edited in the notes memo and the grade
+// box, which keep their own undo, set the flag directly. Setting it false says
+// that the present state is the saved one.
+class ChangedFlag {
+public:
+    explicit ChangedFlag(UndoHistory* history) : history_(history) {}
+    ChangedFlag(const ChangedFlag&) = delete;
+    ChangedFlag& operator=(const ChangedFlag&) = delete;
+    operator bool() const { return outside_ || !history_->atSavePoint(); }
+    ChangedFlag& operator=(bool changed) {
+        if (changed) {
+            outside_ = true;
+        } else {
+            outside_ = false;
+            history_->setSavePoint();
+        }
+        return *this;
+    }
+
+private:
+    UndoHistory* history_;
+    bool outside_ = false;
+};
+
 class MarkedDocument {
 public:
     MarkedDocument();
@@ -97,7 +124,7 @@ public:
 
     // --- state ----------------------------------------------------------------------
     std::string currentFile;
-    bool documentChanged = false;
+    ChangedFlag documentChanged;
     std::vector<std::u16string> commentTexts;
     std::u16string feedback1Text;
     std::u16string feedback2Text;
@@ -158,10 +185,44 @@ public:
     // by another program since you opened it. Overwrite it?"
     static std::u16string overwriteChangedQuestion(const std::string& path);
 
+    // --- undo -----------------------------------------------------------------------
+    // The essay's history: every change of the essay, the comment list and the
+    // bookmark names. New, open and import clear it.
+    UndoHistory& history() { return history_; }
+    const UndoHistory& history() const { return history_; }
+    // Undo or redo one step (the memo is committed first, so that a comment's text
+    // survives its comment being taken out and put back); the notes area follows
+    // the comment list. False when there was nothing to do.
+    bool undo();
+    bool redo();
+    // "Undo Annotation", or "Undo" when there is nothing to undo; "Redo ..." alike.
+    std::u16string undoCaption() const;
+    std::u16string redoCaption() const;
+
 private:
+    // After an undo or redo: the selector, the memo and the comments area follow
+    // the comment list.
+    void followComments();
+
     fileio::FileStamp diskStamp_; // the current file as last loaded or saved
     RichTextBuffer essay_;
     RichTextBuffer scratch_;
+    UndoHistory history_;
+};
+
+// Opens a step of the essay's history for a command for the life of the object;
+// the bookmark names it changes are recorded with it.
+class DocumentStep {
+public:
+    DocumentStep(MarkedDocument& doc, StepKind kind);
+    ~DocumentStep();
+    DocumentStep(const DocumentStep&) = delete;
+    DocumentStep& operator=(const DocumentStep&) = delete;
+
+private:
+    MarkedDocument& doc_;
+    Bookmarks bookmarks_;
+    UndoGroup group_;
 };
 
 } // namespace tallix

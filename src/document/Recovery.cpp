@@ -209,6 +209,8 @@ Restored restore(MarkedDocument& doc, const std::string& path) {
 
     // From here on nothing can fail: the document takes the recovered work.
     doc.clear();
+    // Recovered work starts a history of its own, as an opened file does.
+    UndoHistory::Suspend quiet(doc.history());
     doc.essay().assign(std::move(essayContent));
     scan::removeBookmarks(doc.essay());
     doc.essay().setSelStart(0);

@@ -237,10 +237,21 @@ void RichTextBuffer::setDefaultFormat(const CharFormat& f) {
     default_.fontName.resize(std::min(default_.fontName.size(), MaxFontNameLength));
 }
 
-void RichTextBuffer::applyFormat(int pos, int len,
-                                 const std::function<void(CharFormat&)>& change) {
+void RichTextBuffer::checkNotNotifying() const {
     if (notifying_)
         throw std::logic_error("the buffer was edited from a change notification");
+}
+
+void RichTextBuffer::applyFormat(int pos, int len,
+                                 const std::function<void(CharFormat&)>& change) {
+    checkNotNotifying();
+    const bool rec = recording();
+    BufferEdit edit;
+    if (rec) {
+        edit.kind = BufferEdit::Kind::Format;
+        edit.pos = pos;
+        edit.formatsBefore = spansOf(pos, len);
+    }
     // Runs repeat the same few formats: remember what each old index became.
     std::vector<std::pair<FormatIndex, FormatIndex>> memo;
     bool changed = false;
@@ -262,16 +273,81 @@ void RichTextBuffer::applyFormat(int pos, int len,
             changed = true;
         }
     }
-    if (changed)
-        notify([pos, len](BufferObserver& o) { o.formatChanged(pos, len); });
+    if (!changed)
+        return;
+    if (rec) {
+        edit.formatsAfter = spansOf(pos, len);
+        recorder_->record(std::move(edit));
+    }
+    notify([pos, len](BufferObserver& o) { o.formatChanged(pos, len); });
+}
+
+void RichTextBuffer::setFormatSpans(int pos, const std::vector<FormatSpan>& spans) {
+    checkNotNotifying();
+    int len = 0;
+    for (const FormatSpan& sp : spans)
+        len += std::max(sp.length, 0);
+    if (pos < 0 || pos + len > length())
+        throw std::logic_error("a recorded format change lies outside the text");
+    const bool rec = recording();
+    BufferEdit edit;
+    if (rec) {
+        edit.kind = BufferEdit::Kind::Format;
+        edit.pos = pos;
+        edit.formatsBefore = spansOf(pos, len);
+        edit.formatsAfter = spans;
+    }
+    int at = pos;
+    for (const FormatSpan& sp : spans)
+        for (int i = 0; i < sp.length; ++i)
+            fmtIndex_.setValueAt(at++, sp.format);
+    if (rec)
+        recorder_->record(std::move(edit));
+    notify([pos, len](BufferObserver& o) { o.formatChanged(pos, len); });
+}
+
+std::vector<FormatSpan> RichTextBuffer::spansOf(int pos, int len) const {
+    std::vector<FormatSpan> out;
+    for (std::span<const FormatIndex> piece : fmtIndex_.segments(pos, len)) {
+        for (FormatIndex k : piece) {
+            if (!out.empty() && out.back().format == k)
+                ++out.back().length;
+            else
+                out.push_back(FormatSpan{1, k});
+        }
+    }
+    return out;
+}
+
+std::vector<ParaFormat> RichTextBuffer::parasStartedIn(int pos, int len) const {
+    std::vector<ParaFormat> out;
+    const int first = lineOfPosition(pos) + 1;
+    const int last = lineOfPosition(pos + len);
+    if (last >= first)
+        paras_.appendRange(first, last - first + 1, out);
+    return out;
 }
 
 // ---------------------------------------------------------------- text edits
 
 void RichTextBuffer::replaceRange(int pos, int removed, std::u16string_view added,
                                   FormatIndex fmt) {
-    if (notifying_)
-        throw std::logic_error("the buffer was edited from a change notification");
+    replaceRange(pos, removed, added, {FormatSpan{int(added.size()), fmt}}, nullptr);
+}
+
+void RichTextBuffer::replaceRange(int pos, int removed, std::u16string_view added,
+                                  const std::vector<FormatSpan>& spans, const ParaFormat* paras) {
+    checkNotNotifying();
+    const bool rec = recording();
+    BufferEdit edit;
+    if (rec) {
+        edit.kind = BufferEdit::Kind::Text;
+        edit.pos = pos;
+        edit.removed = textRange(pos, removed);
+        edit.formatsBefore = spansOf(pos, removed);
+        edit.parasBefore = parasStartedIn(pos, removed);
+        edit.added = added;
+    }
     // Paragraph starts inside (pos, pos + removed] belonged to the removed breaks:
     // those paragraphs merge into the one holding pos, which keeps its format.
     const int line = lines_.partitionFromPosition(pos);
@@ -284,16 +360,33 @@ void RichTextBuffer::replaceRange(int pos, int removed, std::u16string_view adde
         if (added[i] == u'\r' && added[i + 1] == u'\n')
             newStarts.push_back(pos + int(i) + 2);
     if (!newStarts.empty()) {
-        const ParaFormat inherited = paras_[line];
         lines_.insertPartitions(line + 1, newStarts.data(), int(newStarts.size()));
-        paras_.insertValue(line + 1, int(newStarts.size()), inherited);
+        if (paras) {
+            paras_.insertFromArray(line + 1, paras, int(newStarts.size()));
+        } else {
+            const ParaFormat inherited = paras_[line];
+            paras_.insertValue(line + 1, int(newStarts.size()), inherited);
+        }
     }
 
     text_.deleteRange(pos, removed);
     text_.insertFromArray(pos, added.data(), int(added.size()));
     fmtIndex_.deleteRange(pos, removed);
-    fmtIndex_.insertValue(pos, int(added.size()), fmt);
+    int at = pos;
+    for (const FormatSpan& sp : spans) {
+        const int count = std::clamp(sp.length, 0, pos + int(added.size()) - at);
+        fmtIndex_.insertValue(at, count, sp.format);
+        at += count;
+    }
+    if (at < pos + int(added.size())) // spans that fall short: the last format goes on
+        fmtIndex_.insertValue(at, pos + int(added.size()) - at,
+                              spans.empty() ? FormatIndex(0) : spans.back().format);
     textViewValid_ = false;
+    if (rec) {
+        edit.formatsAfter = spansOf(pos, int(added.size()));
+        edit.parasAfter = parasStartedIn(pos, int(added.size()));
+        recorder_->record(std::move(edit));
+    }
     int addedCount = int(added.size());
     notify([=](BufferObserver& o) { o.textReplaced(pos, removed, addedCount); });
 }
@@ -307,9 +400,21 @@ void RichTextBuffer::setText(std::u16string_view s) {
 }
 
 void RichTextBuffer::assign(RichContent c) {
-    if (notifying_)
-        throw std::logic_error("the buffer was edited from a change notification");
+    checkNotNotifying();
     int oldLength = length();
+    // Recorded as one replacement of the whole text and a change of the first
+    // paragraph's format (the others go and come with their line breaks).
+    const bool rec = recording();
+    BufferEdit whole;
+    BufferEdit firstPara;
+    if (rec) {
+        whole.pos = 0;
+        whole.removed = textRange(0, oldLength);
+        whole.formatsBefore = spansOf(0, oldLength);
+        whole.parasBefore = parasStartedIn(0, oldLength);
+        firstPara.kind = BufferEdit::Kind::Paragraphs;
+        firstPara.parasBefore = {paras_[0]};
+    }
     // Formats per character from the runs; a run list that falls short of the
     // text is padded with the default attributes. Lone CR or LF become CR LF in
     // their own format; text already in shape is taken as it is.
@@ -326,6 +431,15 @@ void RichTextBuffer::assign(RichContent c) {
     for (ParaFormat& p : paras)
         p.startIndentTwips = std::clamp(p.startIndentTwips, -31680, 31680);
     paras_.assign(paras);
+    if (rec) {
+        whole.added = textRange(0, length());
+        whole.formatsAfter = spansOf(0, length());
+        whole.parasAfter = parasStartedIn(0, length());
+        recorder_->record(std::move(whole));
+        firstPara.parasAfter = {paras_[0]};
+        if (firstPara.parasAfter != firstPara.parasBefore)
+            recorder_->record(std::move(firstPara));
+    }
 
     selStart_ = 0;
     selLength_ = 0;
@@ -358,8 +472,7 @@ std::vector<RichTextBuffer::FormatIndex> RichTextBuffer::formatsOf(const RichCon
 }
 
 int RichTextBuffer::removeAll(std::u16string_view literal) {
-    if (notifying_)
-        throw std::logic_error("the buffer was edited from a change notification");
+    checkNotNotifying();
     if (literal.empty() || literal.find_first_of(u"\r\n") != std::u16string_view::npos)
         return 0;
     const std::size_t n = literal.size();
@@ -369,6 +482,14 @@ int RichTextBuffer::removeAll(std::u16string_view literal) {
         return 0;
     const int first = int(at);
     const int oldLength = length();
+    const bool rec = recording();
+    BufferEdit edit;
+    if (rec) {
+        edit.pos = first;
+        edit.removed = textRange(first, oldLength - first);
+        edit.formatsBefore = spansOf(first, oldLength - first);
+        edit.parasBefore = parasStartedIn(first, oldLength - first);
+    }
     int removedBeforeCaret = 0;
     int count = 0;
     // Copy what lies between occurrences into new text and formats, in one pass.
@@ -394,6 +515,12 @@ int RichTextBuffer::removeAll(std::u16string_view literal) {
     textViewValid_ = true;
     // No line break was removed: the paragraphs stay, their starts move.
     rebuildLines();
+    if (rec) {
+        edit.added = textRange(first, length() - first);
+        edit.formatsAfter = spansOf(first, length() - first);
+        edit.parasAfter = parasStartedIn(first, length() - first);
+        recorder_->record(std::move(edit));
+    }
     const int last = oldLength - first;
     const int now = length() - first;
     notify([=](BufferObserver& o) { o.textReplaced(first, last, now); });
@@ -427,13 +554,13 @@ void RichTextBuffer::insertContent(const RichContent& c) {
     const int breaks = lineOfPosition(start + int(text.size())) - firstLine;
     const int given = std::min(breaks, int(c.paragraphs.size()));
     if (given > 0) {
+        std::vector<ParaFormat> formats;
         for (int k = 0; k < given; ++k) {
             ParaFormat p = c.paragraphs[std::size_t(k)];
             p.startIndentTwips = std::clamp(p.startIndentTwips, -31680, 31680);
-            paras_.setValueAt(firstLine + k, p);
+            formats.push_back(p);
         }
-        const int last = firstLine + given - 1;
-        notify([=](BufferObserver& o) { o.paragraphFormatChanged(firstLine, last); });
+        setParagraphs(firstLine, formats);
     }
     setSelectionRaw(start + int(text.size()), 0);
 }
@@ -493,19 +620,67 @@ int RichTextBuffer::paraStartIndent() const {
 }
 
 void RichTextBuffer::changeParagraphs(const std::function<void(ParaFormat&)>& change) {
-    if (notifying_)
-        throw std::logic_error("the buffer was edited from a change notification");
+    checkNotNotifying();
     int first = lineOfPosition(selStart_);
     int last = lineOfPosition(selEnd());
     // A selection that ends where a paragraph starts does not reach into it.
     if (last > first && lineStart(last) == selEnd())
         --last;
+    std::vector<ParaFormat> formats;
+    formats.reserve(std::size_t(last - first + 1));
     for (int p = first; p <= last; ++p) {
         ParaFormat f = paras_[p];
         change(f);
-        paras_.setValueAt(p, f);
+        formats.push_back(f);
     }
+    setParagraphs(first, formats);
+}
+
+void RichTextBuffer::setParagraphs(int first, const std::vector<ParaFormat>& formats) {
+    checkNotNotifying();
+    const int n = int(formats.size());
+    if (first < 0 || first + n > lineCount())
+        throw std::logic_error("a paragraph change lies outside the text");
+    if (n == 0)
+        return;
+    if (recording()) {
+        BufferEdit edit;
+        edit.kind = BufferEdit::Kind::Paragraphs;
+        edit.pos = first;
+        paras_.appendRange(first, n, edit.parasBefore);
+        edit.parasAfter = formats;
+        // A command that changes nothing (aligning an aligned paragraph) is no step.
+        if (edit.parasAfter != edit.parasBefore)
+            recorder_->record(std::move(edit));
+    }
+    for (int k = 0; k < n; ++k)
+        paras_.setValueAt(first + k, formats[std::size_t(k)]);
+    const int last = first + n - 1;
     notify([=](BufferObserver& o) { o.paragraphFormatChanged(first, last); });
+}
+
+void RichTextBuffer::replay(const BufferEdit& e, bool undo) {
+    switch (e.kind) {
+    case BufferEdit::Kind::Text: {
+        const std::u16string& now = undo ? e.added : e.removed;
+        const std::u16string& then = undo ? e.removed : e.added;
+        const std::vector<ParaFormat>& paras = undo ? e.parasBefore : e.parasAfter;
+        if (e.pos < 0 || e.pos + int(now.size()) > length() ||
+            textRange(e.pos, int(now.size())) != now)
+            throw std::logic_error("a recorded text change does not match the text");
+        replaceRange(e.pos, int(now.size()), then, undo ? e.formatsBefore : e.formatsAfter,
+                     paras.empty() ? nullptr : paras.data());
+        // The old selection may lie beyond the text now; the caller sets its own.
+        setSelectionRaw(e.pos + int(then.size()), 0);
+        break;
+    }
+    case BufferEdit::Kind::Format:
+        setFormatSpans(e.pos, undo ? e.formatsBefore : e.formatsAfter);
+        break;
+    case BufferEdit::Kind::Paragraphs:
+        setParagraphs(e.pos, undo ? e.parasBefore : e.parasAfter);
+        break;
+    }
 }
 
 void RichTextBuffer::setParaAlignment(Alignment a) {

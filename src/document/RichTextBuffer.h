@@ -11,8 +11,11 @@
 //  - no selection boundary lies between the CR and the LF of a pair, so no edit
 //    ever removes half of a pair.
 //
-// Every change of text or format passes through replaceRange() or applyFormat(),
-// and observers hear of each change with its exact range after it is made.
+// Every change of text or format passes through replaceRange(), applyFormat() or
+// setParagraphs(), and observers hear of each change with its exact range after it
+// is made. A recorder (the undo history) hears of it too, with what was there
+// before, and replay() puts a recorded change back or makes it again through the
+// same bottleneck.
 //
 // Storage: text, one format index per character and one paragraph format per line
 // are gap buffers (SplitVector), and the line starts a Partitioning, so that an
@@ -23,6 +26,7 @@
 #include "document/Partitioning.h"
 #include "document/RichContent.h"
 #include "document/SplitVector.h"
+#include "document/UndoHistory.h"
 
 #include <functional>
 #include <string>
@@ -180,6 +184,15 @@ public:
     void addObserver(BufferObserver* o);
     void removeObserver(BufferObserver* o);
 
+    // --- undo -------------------------------------------------------------------------
+    // The recorder every change is reported to (nullptr: none).
+    void setRecorder(EditRecorder* r) { recorder_ = r; }
+    EditRecorder* recorder() const { return recorder_; }
+    // Makes a recorded change again (undo false) or takes it back (undo true). The
+    // buffer must be in the state the change left (made) it in. The selection is
+    // left to the caller.
+    void replay(const BufferEdit& edit, bool undo);
+
     // Verifies the invariants; for tests.
     bool check() const;
 
@@ -196,8 +209,23 @@ private:
     bool insidePair(int pos) const {
         return pos > 0 && pos < length() && text_[pos - 1] == u'\r' && text_[pos] == u'\n';
     }
-    // The one bottleneck for text changes.
+    // The one bottleneck for text changes: [pos, pos + removed) becomes added, whose
+    // characters take the formats of the spans (which cover it), and the
+    // paragraphs its line breaks start take paras (when given, one per break) or
+    // the format of the paragraph they split.
+    void replaceRange(int pos, int removed, std::u16string_view added,
+                      const std::vector<FormatSpan>& spans, const ParaFormat* paras);
     void replaceRange(int pos, int removed, std::u16string_view added, FormatIndex fmt);
+    // The formats of [pos, pos + length) as spans.
+    std::vector<FormatSpan> spansOf(int pos, int length) const;
+    // The formats of the paragraphs that start in (pos, pos + length].
+    std::vector<ParaFormat> parasStartedIn(int pos, int length) const;
+    // The character formats of a range from spans, through the format bottleneck.
+    void setFormatSpans(int pos, const std::vector<FormatSpan>& spans);
+    // The formats of the paragraphs first, first + 1, ...: the paragraph bottleneck.
+    void setParagraphs(int first, const std::vector<ParaFormat>& formats);
+    bool recording() const { return recorder_ && recorder_->recording(); }
+    void checkNotNotifying() const;
     // The one bottleneck for character format changes over [pos, pos + len).
     void applyFormat(int pos, int len, const std::function<void(CharFormat&)>& change);
     void changeSelFormat(const std::function<void(CharFormat&)>& change);
@@ -228,6 +256,7 @@ private:
 
     std::vector<BufferObserver*> observers_;
     bool notifying_ = false;
+    EditRecorder* recorder_ = nullptr;
 };
 
 } // namespace tallix

@@ -131,6 +131,7 @@ CharRange caretDeletionRange(const RichTextBuffer& b, CaretDeletion kind) {
 }
 
 void stripEnd(RichTextBuffer& b) {
+    UndoGroup step(b, StepKind::TrimEnd);
     auto trailing = [&b] {
         if (b.length() == 0)
             return false;

@@ -76,10 +76,8 @@ void recolourCommentMarkers(RichTextBuffer& b, Colour c) {
 
 RtfExportResult exportRtf(const RtfExportRequest& in, const Progress& progress) {
     MarkedDocument& doc = in.doc;
-    const int before = doc.essay().length();
+    // A step of the essay's history, which also tells that the document changed.
     scan::stripEnd(doc.essay());
-    if (doc.essay().length() != before)
-        doc.documentChanged = true;
     RichTextBuffer& b = doc.scratch();
     b.clear();
     step(progress, u"Starting export", 0);

@@ -261,10 +261,8 @@ RewrittenText rewriteMarkup(const RichTextBuffer& scratch, const AnnotationSet& 
 
 TextExportResult exportText(const TextExportRequest& in, const Progress& progress) {
     MarkedDocument& doc = in.doc;
-    const int before = doc.essay().length();
+    // A step of the essay's history, which also tells that the document changed.
     scan::stripEnd(doc.essay());
-    if (doc.essay().length() != before)
-        doc.documentChanged = true;
     RichTextBuffer& scratch = doc.scratch();
     scratch.clear();
     step(progress, u"Starting export", 0);

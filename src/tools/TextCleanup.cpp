@@ -115,6 +115,7 @@ std::u16string stripReturnsQuestion(const RichTextBuffer& b) {
 }
 
 StripReturnsResult StripReturns(RichTextBuffer& b, const Progress& progress) {
+    UndoGroup step(b, StepKind::StripReturns);
     const int n = b.length();
     const int caret = b.selStart();
     const bool selected = b.selLength() > 0 && b.selLength() < n;
@@ -193,6 +194,7 @@ StripReturnsResult StripReturns(RichTextBuffer& b, const Progress& progress) {
 }
 
 int DeMacify(RichTextBuffer& b, const Progress& progress) {
+    UndoGroup step(b, StepKind::MacQuotes);
     const int caret = b.selStart();
     const auto changes = blackReplacements(b, straightQuote, progress);
     // The repairs put straight quotes in place of characters no other repair looks
@@ -203,6 +205,7 @@ int DeMacify(RichTextBuffer& b, const Progress& progress) {
 }
 
 int PCToMac(RichTextBuffer& b, const Progress& progress) {
+    UndoGroup step(b, StepKind::MacCharacters);
     // Every character is read as it was before the conversion: a character that a
     // replacement produced is not converted again in the same run.
     const auto changes = blackReplacements(b, macCharacter, progress);

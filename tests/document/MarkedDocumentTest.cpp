@@ -806,6 +806,7 @@ TEST(NeitherRtfNorText, OpenAndImportRefuseWithTheirMessageAndLeaveANewDocument)
             d.notes.selectorMax = d.notes.selectorValue = 1;
             d.grade = u"70%";
             d.currentFile = "/marked/earlier.tlx";
+            d.documentChanged = false; // as saved: no question comes first
             ScriptedPrompts p;
             DocumentCommands cmd(d, p);
             const bool ok = which == 0   ? cmd.open(path)

@@ -438,7 +438,26 @@ bool MarkRichEdit::requestEdit(const EditRequest& request) {
     if (!buffer_) // the guard may have run an event loop
         return false;
     FlagScope editing(editing_);
+    UndoGroup step(*buffer_, undoStepOf(request));
     return performEdit(request);
+}
+
+// What the essay's history calls an edit: keystrokes are typing, which coalesces.
+StepKind undoStepOf(const EditRequest& r) {
+    switch (r.origin) {
+    case EditRequest::Origin::Keyboard:
+    case EditRequest::Origin::InputMethod:
+        return StepKind::Typing;
+    case EditRequest::Origin::Paste:
+        return StepKind::Paste;
+    case EditRequest::Origin::Drop:
+        return StepKind::Drop;
+    case EditRequest::Origin::Cut:
+        return StepKind::Cut;
+    case EditRequest::Origin::Program:
+        break;
+    }
+    return r.action == EditRequest::Action::InsertText ? StepKind::Edit : StepKind::Delete;
 }
 
 bool MarkRichEdit::performEdit(const EditRequest& r) {

@@ -59,6 +59,9 @@ struct EditRequest {
     Qt::KeyboardModifiers modifiers;
 };
 
+// The step of the essay's history an edit request makes.
+StepKind undoStepOf(const EditRequest& request);
+
 class MarkRichEdit : public QTextEdit, private BufferObserver {
     Q_OBJECT
 public:

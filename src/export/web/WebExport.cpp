@@ -187,10 +187,8 @@ std::u16string locationOf(const std::string& fileName) {
 
 WebExportResult exportWebPages(const WebExportRequest& in, const Progress& progress) {
     MarkedDocument& doc = in.doc;
-    const int before = doc.essay().length();
+    // A step of the essay's history, which also tells that the document changed.
     scan::stripEnd(doc.essay());
-    if (doc.essay().length() != before)
-        doc.documentChanged = true;
     doc.scratch().clear();
 
     const int choice = webOptionsResult(in.options);
