@@ -124,7 +124,10 @@ int exportWebCommand(const std::vector<std::string>& args, std::ostream& out, st
                                         in.output.colours, in.links, options, files[1]});
     const WriteOutcome written = writeWebPages(pages);
     if (!written.ok) {
-        err << text::toUtf8(written.message.text) << "\n";
+        std::string message = text::toUtf8(written.message.text);
+        for (std::size_t at; (at = message.find("\r\n")) != std::string::npos;)
+            message.erase(at, 1);
+        err << message << "\n";
         return 1;
     }
     for (const WebPage& p : pages.pages)

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <set>
 
 namespace tallix::testing {
@@ -90,10 +92,10 @@ TEST(WebSections, TitleFormatCoversTheTitleParagraphs) {
 
 TEST(WebSections, FeedbackGradeAndStatistics) {
     const OutputColours colours;
-    EXPECT_EQ(web::formatFeedback(u"", u"", colours), u"");
-    EXPECT_EQ(web::formatFeedback(u"Well done.\r\nMore", u"", colours),
+    EXPECT_EQ(web::formatFeedback(u"", u"", colours, {}), u"");
+    EXPECT_EQ(web::formatFeedback(u"Well done.\r\nMore", u"", colours, {}),
               u"<B><FONT COLOR=\"#0000FF\">Well done.<BR>\r\nMore</FONT COLOR><BR><BR></B>");
-    EXPECT_EQ(web::formatFeedback(u"", u"Two", colours),
+    EXPECT_EQ(web::formatFeedback(u"", u"Two", colours, {}),
               u"<B><FONT COLOR=\"#FF0000\">Two</FONT COLOR><BR><BR></B>");
 
     EXPECT_EQ(web::formatGrade(u"??%", u"Grade: ", colours), u"");
@@ -375,17 +377,68 @@ TEST(WebSplit, AParagraphWithMoreLinksThanAPageLosesAndRepeatsNothing) {
     EXPECT_EQ(anchors, all);
 }
 
-TEST(WebSplit, AFailedWriteIsReportedAndStops) {
+// The folder's names besides the given pages: what a failed export left behind.
+std::vector<std::string> namesIn(const TempFolder& folder) {
+    std::vector<std::string> r;
+    for (const auto& e : std::filesystem::directory_iterator(folder.path()))
+        r.push_back(e.path().filename().string());
+    std::sort(r.begin(), r.end());
+    return r;
+}
+
+TEST(WebSplit, AFailedWriteNamesThePageAndLeavesTheOldSetAsItWas) {
     Exporter x(labelledEssay(24, 5));
     x.options = Exporter::complex(true, false, 50);
-    WebExportResult r = x.run();
-    r.pages[1].path = x.folder.file("missing-folder/essay_2.htm");
-    const web::WriteOutcome w = web::writeWebPages(r);
+    WebExportResult old = x.run();
+    ASSERT_EQ(old.pages.size(), 3u);
+    ASSERT_TRUE(web::writeWebPages(old).ok);
+
+    // The next export has more to say; its third page cannot be written.
+    x.doc.feedback1Text = u"Second thoughts";
+    for (int round = 0; round < 3; ++round) {
+        WebExportResult r = x.run();
+        std::string failing = r.pages[2].path;
+        if (round == 0) { // a folder where the page should go
+            failing = x.folder.file("in-the-way.htm");
+            std::filesystem::create_directory(failing);
+            r.pages[2].path = failing;
+        } else if (round == 1) { // a page the teacher made read-only
+            std::filesystem::permissions(failing, std::filesystem::perms(0444),
+                                         std::filesystem::perm_options::replace);
+        } else { // a folder that does not exist
+            failing = x.folder.file("missing-folder/essay_3.htm");
+            r.pages[2].path = failing;
+        }
+        const web::WriteOutcome w = web::writeWebPages(r);
+        EXPECT_FALSE(w.ok);
+        EXPECT_NE(w.message.text.find(u"Unable to save the file " + u16(failing) + u" ("),
+                  std::u16string::npos)
+            << narrow(w.message.text);
+        EXPECT_NE(w.message.text.find(u"The disk may be full, or the file may be read-only."),
+                  std::u16string::npos);
+        EXPECT_NE(w.message.text.find(u"No page has been written"), std::u16string::npos);
+        EXPECT_EQ(w.message.helpContext, 16000);
+        EXPECT_TRUE(w.createdList.empty());
+        for (const web::WebPage& p : old.pages)
+            EXPECT_EQ(TempFolder::read(p.path), p.bytes) << p.path;
+        std::vector<std::string> expected{"essay.htm", "essay_2.htm", "essay_3.htm"};
+        expected.push_back("in-the-way.htm");
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(namesIn(x.folder), expected) << "round " << round;
+        if (round == 1)
+            std::filesystem::permissions(failing, std::filesystem::perms(0644),
+                                         std::filesystem::perm_options::replace);
+    }
+
+    // A single page names its file too, without speaking of a set.
+    x.options = WebOptions{};
+    WebExportResult one = x.run();
+    one.pages[0].path = x.folder.file("in-the-way.htm");
+    const web::WriteOutcome w = web::writeWebPages(one);
     EXPECT_FALSE(w.ok);
-    EXPECT_EQ(w.message.text, web::SaveFailedMessage);
-    EXPECT_EQ(w.message.helpContext, 16000);
-    EXPECT_TRUE(w.createdList.empty());
-    EXPECT_FALSE(std::filesystem::exists(r.pages[2].path));
+    EXPECT_EQ(w.message.text, u"Unable to save the file " + u16(x.folder.file("in-the-way.htm")) +
+                                  u" (Is a directory). The disk may be full, or the file may be "
+                                  u"read-only.");
 }
 
 } // namespace
