@@ -207,7 +207,7 @@ TEST(WebExport, AnEssaysMarkupCharactersShowAsText) {
     EXPECT_NE(page.find("&lt;script&gt;alert('x')&lt;/script&gt; and &amp;amp; and {{Home}}"),
               std::string::npos);
     EXPECT_EQ(page.find("<script>"), std::string::npos);
-    // The teacher's texts pass as written, their references expanded.
+    // The teacher's formatting stays, the references expanded.
     EXPECT_NE(page.find("See <A HREF=\"http://example.org/\">home</A> and <I>this</I>"),
               std::string::npos);
 }
