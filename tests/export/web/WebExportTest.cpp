@@ -212,6 +212,34 @@ TEST(WebExport, AnEssaysMarkupCharactersShowAsText) {
               std::string::npos);
 }
 
+TEST(WebExport, AnEssayEndingIndentedLeavesNoBlockQuotationOpen) {
+    // Feedback, grade and statistics must not be drawn inside the essay's last
+    // block quotation: every one opened before them is closed before them.
+    EssayBuilder e = labelledEssay(3, 10); // 30 links, so 20 a page makes two pages
+    e.paragraph().text(u"An indented ").span(u"a apple").error(u"Art").text(u" end");
+    auto count = [](const std::string& s, const std::string& what) {
+        std::size_t n = 0;
+        for (std::size_t at = s.find(what); at != std::string::npos; at = s.find(what, at + 1))
+            ++n;
+        return n;
+    };
+    for (const WebOptions& options : {WebOptions{}, Exporter::complex(true, false, 20)}) {
+        Exporter x(e);
+        RichContent c = e.content();
+        c.paragraphs.back().startIndentTwips = 720;
+        x.doc.essay().assign(c);
+        x.doc.feedback1Text = u"Feedback";
+        x.doc.grade = u"B";
+        x.options = options;
+        const WebExportResult r = x.run();
+        const std::string& last = r.pages.back().bytes;
+        const std::string before = last.substr(0, last.find("<B><FONT COLOR"));
+        ASSERT_NE(before.find("<BLOCKQUOTE>An indented"), std::string::npos);
+        EXPECT_EQ(count(before, "<BLOCKQUOTE>"), count(before, "</BLOCKQUOTE>"));
+        EXPECT_NE(before.find(" end</BLOCKQUOTE>"), std::string::npos);
+    }
+}
+
 TEST(WebExport, ReferencesAreExpandedBeforeTheMacConversion) {
     EssayBuilder e;
     e.text(u"T").paragraph().coloured(u"words", clNavy).marker(u"1");
