@@ -218,16 +218,24 @@ bool ourTemporaryPid(std::string_view name, std::string_view prefix, long long& 
 // the same target, remove those of ours whose writer is gone (or which nothing has
 // touched for an hour, should the pid have been reused): a save in progress in
 // another process keeps its file.
-void removeStaleTemporaries(const fs::path& target) {
-    const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
-    const std::string prefix = temporaryPrefix(target);
+// prefixes: those of the targets (temporaryPrefix), sorted.
+void removeStaleTemporaries(const fs::path& folderOf, const std::vector<std::string>& prefixes) {
+    const fs::path folder = folderOf.empty() ? fs::path(".") : folderOf;
     DIR* dir = ::opendir(folder.c_str());
     if (!dir)
         return;
     const auto now = std::chrono::system_clock::now();
     while (const dirent* entry = ::readdir(dir)) {
         long long pid = 0;
-        if (!ourTemporaryPid(entry->d_name, prefix, pid))
+        // Our names end in ".tmp" and the unique part: the prefix is what comes
+        // before that part, looked up among the targets' prefixes.
+        const std::string_view name(entry->d_name);
+        const std::size_t tmp = name.rfind(".tmp");
+        if (name.empty() || name[0] != '.' || tmp == std::string_view::npos)
+            continue;
+        const std::string_view prefix = name.substr(0, tmp + 4);
+        if (!std::binary_search(prefixes.begin(), prefixes.end(), prefix) ||
+            !ourTemporaryPid(name, prefix, pid))
             continue;
         const fs::path file = folder / entry->d_name;
         struct stat st {};
@@ -242,6 +250,10 @@ void removeStaleTemporaries(const fs::path& target) {
             ::unlink(file.c_str());
     }
     ::closedir(dir);
+}
+
+void removeStaleTemporaries(const fs::path& target) {
+    removeStaleTemporaries(target.parent_path(), {temporaryPrefix(target)});
 }
 
 // Makes the rename itself durable; a failure here does not undo the save.
@@ -389,10 +401,27 @@ FileSetResult writeFileSetAtomic(const std::vector<FileData>& files) {
             !r.ok)
             return fail(i, r);
 
+    // What killed saves left beside the targets goes first, one look per folder.
+    {
+        std::vector<std::pair<fs::path, std::vector<std::string>>> folders;
+        for (const Pending& p : set) {
+            auto f = std::find_if(folders.begin(), folders.end(),
+                                  [&](const auto& x) { return x.first == p.target.parent_path(); });
+            if (f == folders.end()) {
+                folders.emplace_back(p.target.parent_path(), std::vector<std::string>{});
+                f = folders.end() - 1;
+            }
+            f->second.push_back(temporaryPrefix(p.target));
+        }
+        for (auto& [folder, prefixes] : folders) {
+            std::sort(prefixes.begin(), prefixes.end());
+            removeStaleTemporaries(folder, prefixes);
+        }
+    }
+
     // All the writing, into temporaries; nothing waits for the disk yet.
     for (std::size_t i = 0; i < files.size(); ++i) {
         Pending& p = set[i];
-        removeStaleTemporaries(p.target);
         if (FileResult r = createTemporary(p.target, p.temp, p.fd); !r.ok) {
             p.temp.clear();
             return fail(i, r);

@@ -355,6 +355,22 @@ TEST_F(FileSet, AReadOnlyOrUnreachableTargetChangesNothing) {
     expectOldSetOnly();
 }
 
+TEST_F(FileSet, WhatAKilledExportLeftIsRemovedByTheNext) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0)
+        ::_exit(0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    const std::string dead2 = ".a_2.htm.tmp" + std::to_string(child) + "-4-1";
+    const std::string dead3 = ".a_3.htm.tmp" + std::to_string(child) + "-5-1";
+    const std::string live = ".a_3.htm.tmp" + std::to_string(::getpid()) + "-9-9";
+    for (const std::string& n : {dead2, dead3, live})
+        put(path(n), "half a page");
+    ASSERT_TRUE(writeFileSetAtomic(newSet({"a.htm", "a_2.htm", "a_3.htm"})).ok);
+    EXPECT_EQ(names(), (std::vector<std::string>{live, "a.htm", "a_2.htm", "a_3.htm"}));
+}
+
 #ifdef __linux__
 TEST_F(FileSet, AFailedRenamePutsBackWhatWasAlreadyReplaced) {
     // An immutable file cannot be replaced by a rename, though every check before
