@@ -2,7 +2,7 @@
 # The command line's web export of a 1 MB marked essay (one page, and split) timed
 # beside LibreOffice's HTML conversion of the same text as RTF.
 #   bench/compare-web-export.sh [BUILD] [LINKS_PER_PAGE]
-# Uses hyperfine where it is installed, else the shell's time, three runs each.
+# The files go to a new folder in $TMPDIR (/tmp by default). Uses hyperfine where it is installed, else the shell's time, three runs each.
 # Each run of the split export replaces the set the run before wrote, as a
 # teacher's second export does.
 set -euo pipefail
@@ -10,7 +10,7 @@ build=${1:-build}
 links=${2:-20}
 exe=$(cd "$build" && pwd)/src/app/tallix32
 bench=$(cd "$build" && pwd)/bench/tallix_bench
-work=$(mktemp -d /tmp/tallix-compare.XXXXXX)
+work=$(mktemp -d "${TMPDIR:-/tmp}/tallix-compare.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/home" "$work/out" "$work/lo"
 export TALLIX32_HOME="$work/home/" TALLIX32_SETTINGS="$work/settings.ini"

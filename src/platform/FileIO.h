@@ -37,7 +37,7 @@ struct FileSetResult {
 
 // Writes a set of files all or nothing (the pages of one export). Every file is
 // written to a temporary file beside its target first; the set is flushed to disk
-// in one pass after all writes; only then are the temporaries renamed into place
+// at once after all writes; only then are the temporaries renamed into place
 // (the last file first, so that the first, the one a reader opens, is the last to
 // change), and each folder is flushed once. On any failure the new temporaries
 // are removed and every file that was there is as it was: a file already replaced
