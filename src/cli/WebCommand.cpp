@@ -108,7 +108,10 @@ int exportWebCommand(const std::vector<std::string>& args, std::ostream& out, st
         return 1;
     const WriteOutcome outcome = writeWebPages(pages);
     if (!outcome.ok) {
-        err << text::toUtf8(outcome.message.text) << "\n";
+        std::string message = text::toUtf8(outcome.message.text);
+        for (std::size_t at; (at = message.find("\r\n")) != std::string::npos;)
+            message.erase(at, 1);
+        err << message << "\n";
         return 1;
     }
     for (const WebPage& p : pages.pages)

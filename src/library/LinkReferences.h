@@ -2,8 +2,9 @@
 // Link references: the text "{{" + title + "}}" that "&Use" of the useful links
 // puts into comments and feedback. The exports expand them: the text and RTF
 // exports to the title in quotes and the address in parentheses
-// (IncludeUsefulLinks), the web export to a hyperlink (ConvertUsefulLinks). Both
-// go through the one scanner below.
+// (IncludeUsefulLinks), the web export to a hyperlink (ConvertUsefulLinks, and the
+// web export's sanitizer, which checks the address first). All go through the one
+// scanner below.
 //
 // The scanner works forward through the text and never looks at what it has
 // passed, so no reference is expanded twice (not even one whose expansion holds

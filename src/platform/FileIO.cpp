@@ -247,16 +247,24 @@ bool ourTemporaryPid(std::string_view name, std::string_view prefix, long long& 
 // the same target, remove those of ours whose writer is gone (or which nothing has
 // touched for an hour, should the pid have been reused): a save in progress in
 // another process keeps its file.
-void removeStaleTemporaries(const fs::path& target) {
-    const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
-    const std::string prefix = temporaryPrefix(target);
+// prefixes: those of the targets (temporaryPrefix), sorted.
+void removeStaleTemporaries(const fs::path& folderOf, const std::vector<std::string>& prefixes) {
+    const fs::path folder = folderOf.empty() ? fs::path(".") : folderOf;
     DIR* dir = ::opendir(folder.c_str());
     if (!dir)
         return;
     const auto now = std::chrono::system_clock::now();
     while (const dirent* entry = ::readdir(dir)) {
         long long pid = 0;
-        if (!ourTemporaryPid(entry->d_name, prefix, pid))
+        // Our names end in ".tmp" and the unique part: the prefix is what comes
+        // before that part, looked up among the targets' prefixes.
+        const std::string_view name(entry->d_name);
+        const std::size_t tmp = name.rfind(".tmp");
+        if (name.empty() || name[0] != '.' || tmp == std::string_view::npos)
+            continue;
+        const std::string_view prefix = name.substr(0, tmp + 4);
+        if (!std::binary_search(prefixes.begin(), prefixes.end(), prefix) ||
+            !ourTemporaryPid(name, prefix, pid))
             continue;
         const fs::path file = folder / entry->d_name;
         struct stat st {};
@@ -273,6 +281,10 @@ void removeStaleTemporaries(const fs::path& target) {
     ::closedir(dir);
 }
 
+void removeStaleTemporaries(const fs::path& target) {
+    removeStaleTemporaries(target.parent_path(), {temporaryPrefix(target)});
+}
+
 // Makes the rename itself durable; a failure here does not undo the save.
 void syncFolder(const fs::path& folder) {
     const std::string name = folder.empty() ? std::string(".") : folder.string();
@@ -283,20 +295,17 @@ void syncFolder(const fs::path& folder) {
     }
 }
 
-} // namespace
-
-FileResult writeFileAtomic(const std::string& path, std::string_view data) {
+// The file a save to path replaces (symbolic links followed), and whether we may
+// replace it: what is there now decides what the new file must look like.
+FileResult checkTarget(const std::string& path, fs::path& target, struct stat& old,
+                       bool& exists) {
+    exists = false;
     if (path.empty())
         return failure(std::errc::no_such_file_or_directory);
-    fs::path target = toPath(path);
+    target = toPath(path);
     std::error_code ec;
     if (!resolveLinks(target, ec))
         return failure(ec);
-
-    // What is there now decides what the new file must look like, and whether we
-    // may replace it at all.
-    struct stat old {};
-    bool exists = false;
     if (::stat(target.c_str(), &old) == 0) {
         exists = true;
         if (S_ISDIR(old.st_mode))
@@ -310,10 +319,12 @@ FileResult writeFileAtomic(const std::string& path, std::string_view data) {
     } else if (errno != ENOENT) {
         return failureFromErrno(errno);
     }
-    removeStaleTemporaries(target);
+    return success();
+}
 
-    fs::path temp;
-    int fd = -1;
+// A new temporary file beside target, opened for writing.
+FileResult createTemporary(const fs::path& target, fs::path& temp, int& fd) {
+    fd = -1;
     for (unsigned attempt = 0; attempt < 100 && fd < 0; ++attempt) {
         temp = temporaryName(target, attempt);
         fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -322,6 +333,32 @@ FileResult writeFileAtomic(const std::string& path, std::string_view data) {
     }
     if (fd < 0)
         return failure(std::errc::file_exists);
+    return success();
+}
+
+// Waits until a written file's data is on the disk.
+int syncData(int fd) {
+#if defined(__linux__)
+    return ::fdatasync(fd);
+#else
+    return ::fsync(fd);
+#endif
+}
+
+} // namespace
+
+FileResult writeFileAtomic(const std::string& path, std::string_view data) {
+    fs::path target;
+    struct stat old {};
+    bool exists = false;
+    if (FileResult r = checkTarget(path, target, old, exists); !r.ok)
+        return r;
+    removeStaleTemporaries(target);
+
+    fs::path temp;
+    int fd = -1;
+    if (FileResult r = createTemporary(target, temp, fd); !r.ok)
+        return r;
 
     auto abandon = [&](int e) {
         if (fd >= 0)
@@ -344,6 +381,151 @@ FileResult writeFileAtomic(const std::string& path, std::string_view data) {
         return abandon(errno);
     syncFolder(target.parent_path());
     return success();
+}
+
+
+FileSetResult writeFileSetAtomic(const std::vector<FileData>& files) {
+    struct Pending {
+        fs::path target;
+        fs::path temp;
+        fs::path keep; // a second link to the old content, while the set is placed
+        int fd = -1;
+        bool existed = false;
+        bool placed = false;
+        struct stat old {};
+    };
+    std::vector<Pending> set(files.size());
+    FileSetResult result;
+
+    auto fail = [&](std::size_t index, const FileResult& why) {
+        // Put back what was replaced, remove what was new and every temporary.
+        for (Pending& p : set) {
+            if (p.fd >= 0)
+                ::close(p.fd);
+            p.fd = -1;
+            if (p.placed) {
+                if (p.existed) {
+                    if (p.keep.empty() || ::rename(p.keep.c_str(), p.target.c_str()) != 0)
+                        result.untouched = false;
+                    else
+                        p.keep.clear();
+                } else if (::unlink(p.target.c_str()) != 0) {
+                    result.untouched = false;
+                }
+            } else if (!p.temp.empty()) {
+                ::unlink(p.temp.c_str());
+            }
+            if (!p.keep.empty())
+                ::unlink(p.keep.c_str());
+        }
+        result.ok = false;
+        result.failed = index;
+        result.error = why.error;
+        return result;
+    };
+
+    // Every target is checked before anything is written.
+    for (std::size_t i = 0; i < files.size(); ++i)
+        if (FileResult r = checkTarget(files[i].path, set[i].target, set[i].old, set[i].existed);
+            !r.ok)
+            return fail(i, r);
+
+    // What killed saves left beside the targets goes first, one look per folder.
+    {
+        std::vector<std::pair<fs::path, std::vector<std::string>>> folders;
+        for (const Pending& p : set) {
+            auto f = std::find_if(folders.begin(), folders.end(),
+                                  [&](const auto& x) { return x.first == p.target.parent_path(); });
+            if (f == folders.end()) {
+                folders.emplace_back(p.target.parent_path(), std::vector<std::string>{});
+                f = folders.end() - 1;
+            }
+            f->second.push_back(temporaryPrefix(p.target));
+        }
+        for (auto& [folder, prefixes] : folders) {
+            std::sort(prefixes.begin(), prefixes.end());
+            removeStaleTemporaries(folder, prefixes);
+        }
+    }
+
+    // All the writing, into temporaries; nothing waits for the disk yet.
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        Pending& p = set[i];
+        if (FileResult r = createTemporary(p.target, p.temp, p.fd); !r.ok) {
+            p.temp.clear();
+            return fail(i, r);
+        }
+        if ((p.existed && ::fchmod(p.fd, p.old.st_mode & 07777) != 0) ||
+            !writeAll(p.fd, files[i].data))
+            return fail(i, failureFromErrno(errno));
+    }
+
+    // One flush for the set: every file's write-back started, then one wait.
+    // Waiting file by file costs one flush of the disk's cache per file, which
+    // on a long split export is most of its time; where the system can flush a
+    // whole file system at once (syncfs), that is the one wait. Should it report
+    // a failure, the files are flushed one by one, to find the one that failed.
+    // A single file is flushed by itself, without waiting for anyone else's.
+    bool synced = false;
+#if defined(__linux__)
+    for (Pending& p : set)
+        ::sync_file_range(p.fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+    if (set.size() > 1) {
+        synced = true;
+        std::vector<dev_t> devices;
+        for (Pending& p : set) {
+            struct stat st {};
+            if (::fstat(p.fd, &st) != 0) {
+                synced = false;
+                break;
+            }
+            if (std::find(devices.begin(), devices.end(), st.st_dev) != devices.end())
+                continue;
+            devices.push_back(st.st_dev);
+            if (::syncfs(p.fd) != 0) {
+                synced = false;
+                break;
+            }
+        }
+    }
+#endif
+    for (std::size_t i = 0; i < set.size(); ++i) {
+        Pending& p = set[i];
+        if (!synced && syncData(p.fd) != 0)
+            return fail(i, failureFromErrno(errno));
+        const int closed = ::close(p.fd);
+        p.fd = -1;
+        if (closed != 0)
+            return fail(i, failureFromErrno(errno));
+    }
+
+    // Into place, the last file first. An old file keeps a second name until the
+    // set is placed, so a failed rename can put it back (where the file system
+    // has no hard links, a rename can only fail once the others went through).
+    for (std::size_t i = set.size(); i-- > 0;) {
+        Pending& p = set[i];
+        if (p.existed) {
+            fs::path keep = temporaryName(p.target, 0);
+            if (::link(p.target.c_str(), keep.c_str()) == 0)
+                p.keep = std::move(keep);
+        }
+        if (::rename(p.temp.c_str(), p.target.c_str()) != 0)
+            return fail(i, failureFromErrno(errno));
+        p.placed = true;
+    }
+
+    std::vector<fs::path> folders;
+    for (Pending& p : set) {
+        if (!p.keep.empty())
+            ::unlink(p.keep.c_str());
+        const fs::path folder = p.target.parent_path();
+        if (std::find(folders.begin(), folders.end(), folder) == folders.end())
+            folders.push_back(folder);
+    }
+    for (const fs::path& folder : folders)
+        syncFolder(folder);
+    result.ok = true;
+    return result;
 }
 
 #else // Portable fallback: std::filesystem and file streams.
@@ -443,6 +625,46 @@ FileResult writeFileAtomic(const std::string& path, std::string_view data) {
     return success();
 }
 
+
+FileSetResult writeFileSetAtomic(const std::vector<FileData>& files) {
+    // Without hard links to keep the old files, the set is written into
+    // temporaries through writeFileAtomic's checks, then renamed.
+    FileSetResult result;
+    std::vector<fs::path> temps;
+    auto fail = [&](std::size_t index, const FileResult& why) {
+        std::error_code ignored;
+        for (const fs::path& t : temps)
+            fs::remove(t, ignored);
+        result.ok = false;
+        result.failed = index;
+        result.error = why.error;
+        return result;
+    };
+    std::vector<fs::path> targets;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        fs::path target = toPath(files[i].path);
+        std::error_code ec;
+        if (files[i].path.empty() || !resolveLinks(target, ec))
+            return fail(i, ec ? failure(ec) : failure(std::errc::no_such_file_or_directory));
+        const fs::path temp = temporaryName(target, 0);
+        const FileResult w = writeFileAtomic(toUtf8(temp), files[i].data);
+        if (!w.ok)
+            return fail(i, w);
+        temps.push_back(temp);
+        targets.push_back(target);
+    }
+    for (std::size_t i = targets.size(); i-- > 0;) {
+        std::error_code ec;
+        fs::rename(temps[i], targets[i], ec);
+        if (ec) {
+            result.untouched = i + 1 == targets.size();
+            return fail(i, failure(ec));
+        }
+        temps[i].clear();
+    }
+    result.ok = true;
+    return result;
+}
 #endif
 
 FileResult readFile(const std::string& path, std::string& out, std::size_t limit) {

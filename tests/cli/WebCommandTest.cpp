@@ -89,8 +89,37 @@ TEST(WebCommandLine, BadArgumentsAndFilesAreReported) {
     EXPECT_EQ(run({marked, dir.file("p.htm"), "--titles", dir.file("none.cfg")}, s).status, 1);
     r = run({marked, dir.file("no/folder/p.htm")}, s);
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("Unable to save the file."), std::string::npos);
+    EXPECT_NE(r.err.find("Unable to save the file " + dir.file("no/folder/p.htm") +
+                         " (No such file or directory)."),
+              std::string::npos)
+        << r.err;
     EXPECT_FALSE(std::filesystem::exists(dir.file("p.htm")));
+}
+
+TEST(WebCommandLine, ASplitExportThatCannotWriteAPageNamesItAndWritesNone) {
+    TempFolder dir;
+    EssayBuilder e;
+    e.text(u"Title").paragraph();
+    for (int p = 0; p < 4; ++p) {
+        for (int i = 0; i < 15; ++i)
+            e.span(u"a apple").error(u"Art").text(u" ");
+        e.paragraph();
+    }
+    e.text(u"end");
+    const std::string marked = e.save(dir.file("e.tlx"));
+    std::filesystem::create_directory(dir.file("split_3.htm"));
+    const Outcome r = run({marked, dir.file("split.htm"), "--split", "20"}, Stored{});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "Unable to save the file " + dir.file("split_3.htm") +
+                         " (Is a directory). The disk may be full, or the file may be "
+                         "read-only.\n\nNo page has been written; the pages that were there are "
+                         "as they were.\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("split.htm")));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("split_2.htm")));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                            std::filesystem::directory_iterator()),
+              2); // the marked file and the folder in the way
 }
 
 } // namespace

@@ -21,6 +21,11 @@
 #include <unistd.h>
 #define TALLIX_TEST_POSIX 1
 #endif
+#ifdef __linux__
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#endif
 
 namespace fs = std::filesystem;
 using namespace tallix::fileio;
@@ -262,6 +267,134 @@ TEST_F(FileIO, StaleTemporaryFilesOfTheTargetAreRemovedByTheNextSave) {
     EXPECT_FALSE(fs::exists(path(old)));
     EXPECT_TRUE(fs::exists(path(live)));
 }
+
+
+// ------------------------------------------------------------------ a set of files
+
+class FileSet : public FileIO {
+protected:
+    // An old set of three pages, and the new one that should replace it.
+    void SetUp() override {
+        for (const char* n : {"a.htm", "a_2.htm", "a_3.htm"})
+            put(path(n), std::string("old ") + n);
+    }
+    std::vector<FileData> newSet(const std::vector<std::string>& names) {
+        data_.clear();
+        for (const std::string& n : names)
+            data_.push_back("new " + n);
+        std::vector<FileData> files;
+        for (std::size_t i = 0; i < names.size(); ++i)
+            files.push_back(FileData{path(names[i]), data_[i]});
+        return files;
+    }
+    void expectOldSetOnly(const std::vector<std::string>& extra = {}) {
+        for (const char* n : {"a.htm", "a_2.htm", "a_3.htm"})
+            EXPECT_EQ(get(path(n)), std::string("old ") + n);
+        std::vector<std::string> expected{"a.htm", "a_2.htm", "a_3.htm"};
+        expected.insert(expected.end(), extra.begin(), extra.end());
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(names(), expected); // no temporary, no new page
+    }
+    std::vector<std::string> data_;
+};
+
+TEST_F(FileSet, ReplacesTheOldSetAndAddsNewFiles) {
+    const FileSetResult r = writeFileSetAtomic(newSet({"a.htm", "a_2.htm", "a_3.htm", "a_4.htm"}));
+    ASSERT_TRUE(r.ok) << r.error;
+    for (const char* n : {"a.htm", "a_2.htm", "a_3.htm", "a_4.htm"})
+        EXPECT_EQ(get(path(n)), std::string("new ") + n);
+    EXPECT_EQ(names(), (std::vector<std::string>{"a.htm", "a_2.htm", "a_3.htm", "a_4.htm"}));
+    EXPECT_TRUE(writeFileSetAtomic({}).ok);
+}
+
+TEST_F(FileSet, AFolderInTheWayOfALaterFileChangesNothing) {
+    fs::create_directory(path("a_4.htm"));
+    const FileSetResult r =
+        writeFileSetAtomic(newSet({"a.htm", "a_2.htm", "a_3.htm", "a_4.htm", "a_5.htm"}));
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.failed, 3u);
+    EXPECT_EQ(r.error, "Is a directory");
+    EXPECT_TRUE(r.untouched);
+    expectOldSetOnly({"a_4.htm"});
+}
+
+TEST_F(FileSet, AWriteThatFailsHalfWayChangesNothing) {
+    // The last file is too large for the limit: the others were already written
+    // into their temporaries, which must go again.
+    std::vector<FileData> files = newSet({"a.htm", "a_2.htm", "a_3.htm", "a_4.htm"});
+    const std::string big(100000, 'y');
+    files[3].data = big;
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 4096;
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const FileSetResult r = writeFileSetAtomic(files);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.failed, 3u);
+    EXPECT_EQ(r.error, "File too large");
+    expectOldSetOnly();
+}
+
+TEST_F(FileSet, AReadOnlyOrUnreachableTargetChangesNothing) {
+    fs::permissions(path("a_3.htm"), fs::perms(0444), fs::perm_options::replace);
+    FileSetResult r = writeFileSetAtomic(newSet({"a.htm", "a_2.htm", "a_3.htm"}));
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.failed, 2u);
+    EXPECT_EQ(r.error, "Permission denied");
+    expectOldSetOnly();
+    fs::permissions(path("a_3.htm"), fs::perms(0644), fs::perm_options::replace);
+
+    r = writeFileSetAtomic(newSet({"a.htm", "a_2.htm", "no-folder/a_3.htm"}));
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.failed, 2u);
+    EXPECT_EQ(r.error, "No such file or directory");
+    expectOldSetOnly();
+}
+
+TEST_F(FileSet, WhatAKilledExportLeftIsRemovedByTheNext) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0)
+        ::_exit(0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    const std::string dead2 = ".a_2.htm.tmp" + std::to_string(child) + "-4-1";
+    const std::string dead3 = ".a_3.htm.tmp" + std::to_string(child) + "-5-1";
+    const std::string live = ".a_3.htm.tmp" + std::to_string(::getpid()) + "-9-9";
+    for (const std::string& n : {dead2, dead3, live})
+        put(path(n), "half a page");
+    ASSERT_TRUE(writeFileSetAtomic(newSet({"a.htm", "a_2.htm", "a_3.htm"})).ok);
+    EXPECT_EQ(names(), (std::vector<std::string>{live, "a.htm", "a_2.htm", "a_3.htm"}));
+}
+
+#ifdef __linux__
+TEST_F(FileSet, AFailedRenamePutsBackWhatWasAlreadyReplaced) {
+    // An immutable file cannot be replaced by a rename, though every check before
+    // passes. The files are placed last first: a_3 and a_4 are already in place
+    // when a_2 fails, so a_3 must get its old content back and the new a_4 go.
+    const int fd = ::open(path("a_2.htm").c_str(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    int flags = 0;
+    const bool immutable = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 &&
+                           (flags |= FS_IMMUTABLE_FL, ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0);
+    if (!immutable) {
+        ::close(fd);
+        GTEST_SKIP() << "cannot make a file immutable here";
+    }
+    const FileSetResult r = writeFileSetAtomic(newSet({"a.htm", "a_2.htm", "a_3.htm", "a_4.htm"}));
+    flags &= ~FS_IMMUTABLE_FL;
+    ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
+    ::close(fd);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.failed, 1u);
+    EXPECT_TRUE(r.untouched);
+    expectOldSetOnly();
+}
+#endif
 
 #endif
 

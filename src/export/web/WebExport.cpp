@@ -3,6 +3,7 @@
 #include "document/RecentFiles.h"
 #include "document/Scanning.h"
 #include "platform/TextCodec.h"
+#include "export/web/HtmlSanitizer.h"
 #include "export/web/MacChars.h"
 #include "library/LinkReferences.h"
 #include "library/ReferenceList.h"
@@ -117,12 +118,12 @@ void addTitleFormat(std::u16string& body, int titleParas) {
 }
 
 std::u16string formatFeedback(std::u16string_view feedback1, std::u16string_view feedback2,
-                              const OutputColours& colours) {
+                              const OutputColours& colours, const library::LinkList& links) {
     std::u16string r;
     auto add = [&](std::u16string_view text, ColourRole role) {
         if (text.empty())
             return;
-        r += fontOpen(colours, role) + htmlReturns(text) + u"</FONT COLOR><BR><BR>";
+        r += fontOpen(colours, role) + teacherHtml(text, links, true) + u"</FONT COLOR><BR><BR>";
     };
     add(feedback1, ColourRole::F1);
     add(feedback2, ColourRole::F2);
@@ -135,8 +136,8 @@ std::u16string formatGrade(std::u16string_view grade, std::u16string_view gradeT
                            const OutputColours& colours) {
     if (grade.empty() || grade == tlx::NewGrade)
         return {};
-    return u"<H3>" + fontOpen(colours, ColourRole::Grade) + std::u16string(gradeTitle) + u" " +
-           std::u16string(grade) + u"</FONT COLOR></H3><BR><BR>";
+    return u"<H3>" + fontOpen(colours, ColourRole::Grade) + sanitizeHtml(gradeTitle) + u" " +
+           sanitizeHtml(grade) + u"</FONT COLOR></H3><BR><BR>";
 }
 
 std::u16string formatErrorStats(const stats::ErrorStatisticsTable& table, bool include,
@@ -144,11 +145,11 @@ std::u16string formatErrorStats(const stats::ErrorStatisticsTable& table, bool i
     if (!include || table.cell(0, 1).empty())
         return {};
     std::u16string r = u"<HR><BLOCKQUOTE><H3>" + fontOpen(colours, ColourRole::Error) +
-                       std::u16string(title) + u"</FONT COLOR></H3><TABLE BORDER=0>";
+                       sanitizeHtml(title) + u"</FONT COLOR></H3><TABLE BORDER=0>";
     // The table has 28 rows at most, one per error category.
     for (int row = 1; row <= ErrorEntryCount && !table.cell(0, row).empty(); ++row)
-        r += u"<TR><TD><B>" + table.cell(0, row) + u"</B></TD><TD><B>" + table.cell(1, row) +
-             u"</B></TD></TR>";
+        r += u"<TR><TD><B>" + sanitizeHtml(table.cell(0, row)) + u"</B></TD><TD><B>" +
+             sanitizeHtml(table.cell(1, row)) + u"</B></TD></TR>";
     r += u"</TABLE></BLOCKQUOTE><HR><BR><BR>";
     return r;
 }
@@ -202,19 +203,27 @@ WebExportResult exportWebPages(const WebExportRequest& in, const Progress& progr
     step(progress, u"Formatting paragraphs...", 2);
     htmlParaFormat(doc.essay(), doc.scratch(), progress);
 
-    // Link references are the teacher's: they are expanded in the teacher's texts
-    // only, before anything is assembled, so the essay's own "{{" stays as it is.
-    auto expand = [&](std::u16string_view s) { return library::ConvertUsefulLinks(s, in.links); };
+    // Every text the teacher wrote goes through the sanitizer on its way in. Link
+    // references are the teacher's: they are expanded in the teacher's texts only,
+    // so the essay's own "{{" stays as it is.
     std::vector<std::u16string> comments;
     comments.reserve(doc.commentTexts.size());
     for (const std::u16string& c : doc.commentTexts)
-        comments.push_back(expand(c));
+        comments.push_back(teacherHtml(c, in.links, true));
+    // The categories' descriptions come from a button file, which may have come
+    // from anyone.
+    AnnotationSet described(in.buttons);
+    for (int n = 1; n <= AnnotationEntryCount; ++n) {
+        AnnotationEntry e = described.entry(n);
+        e.longText = sanitizeHtml(e.longText);
+        described.setEntry(n, std::move(e));
+    }
 
     step(progress, u"Making links...", 3);
     NoteStyle style{u16(in.colours.html(ColourRole::Error)),
-                    u16(in.colours.html(ColourRole::Comment)), in.titles.errorTypeTitle,
-                    in.titles.commentTitle, in.titles.backButtonHTML()};
-    const LinkSources sources{in.buttons, comments, style};
+                    u16(in.colours.html(ColourRole::Comment)), sanitizeHtml(in.titles.errorTypeTitle),
+                    sanitizeHtml(in.titles.commentTitle), in.titles.backButtonHTML()};
+    const LinkSources sources{described, comments, style};
     LinkResult links = split ? makeHtmlLinks(doc.scratch(), sources, progress)
                              : quickHtmlLinks(doc.scratch(), sources, progress);
     doc.scratch().clear();
@@ -223,12 +232,14 @@ WebExportResult exportWebPages(const WebExportRequest& in, const Progress& progr
     addTitleFormat(links.body, in.options.titleParas);
     step(progress, u"Adding feedback...", 5);
     const std::u16string feedback =
-        formatFeedback(expand(doc.feedback1Text), expand(doc.feedback2Text), in.colours);
+        formatFeedback(doc.feedback1Text, doc.feedback2Text, in.colours, in.links);
     step(progress, u"Adding grade...", 6);
     const std::u16string grade = formatGrade(doc.grade, in.titles.gradeTitle, in.colours);
     step(progress, u"Adding statistics...", 7);
     const std::u16string stats =
         formatErrorStats(table, in.options.includeErrorStats, in.titles.errorStatsTitle, in.colours);
+
+    const std::u16string noPrint = sanitizeHtml(in.titles.noPrintTitle);
 
     WebExportResult result;
     step(progress, u"Compiling page...", 8);
@@ -258,7 +269,7 @@ WebExportResult exportWebPages(const WebExportRequest& in, const Progress& progr
 
     if (cuts.size() == 1) {
         std::u16string page(pageHead());
-        page += in.titles.noPrintTitle;
+        page += noPrint;
         page += body;
         page += feedback + grade + stats;
         page += notesText(links.notes);
@@ -277,7 +288,7 @@ WebExportResult exportWebPages(const WebExportRequest& in, const Progress& progr
         const std::u16string_view text = body.substr(from, to - from);
         std::u16string page(pageHead());
         if (k == 1) {
-            page += in.titles.noPrintTitle;
+            page += noPrint;
             page += u"<BR>";
             page += text;
             page += u"<BR>";
@@ -305,28 +316,44 @@ WebExportResult exportWebPages(const WebExportRequest& in, const Progress& progr
     return result;
 }
 
+std::u16string saveFailedMessage(const std::string& path, const std::string& reason,
+                                 bool setUntouched) {
+    std::u16string m = u"Unable to save the file " + u16(path);
+    if (!reason.empty())
+        m += u" (" + u16(reason) + u")";
+    m += u". The disk may be full, or the file may be read-only.";
+    if (setUntouched)
+        m += u"\r\n\r\nNo page has been written; the pages that were there are as they were.";
+    return m;
+}
+
 WriteOutcome writeWebPages(const WebExportResult& r, const Progress& progress) {
     WriteOutcome out;
-    std::u16string names;
-    for (std::size_t i = 0; i < r.pages.size(); ++i) {
-        const bool last = i + 1 == r.pages.size();
-        if (r.split)
-            step(progress, u"Saving...", last ? 9 : 8);
-        else
-            step(progress, u"Saving file...", 9);
-        if (!fileio::writeFileAtomic(r.pages[i].path, r.pages[i].bytes).ok) {
-            out.ok = false;
-            out.message = Message{SaveFailedMessage, MessageType::Warning, HelpContext};
-            return out;
-        }
-        if (i > 0)
-            names += u", ";
-        names += u16(fileNamePart(r.pages[i].path));
+    step(progress, r.split ? u"Saving..." : u"Saving file...", 9);
+    std::vector<fileio::FileData> files;
+    files.reserve(r.pages.size());
+    for (const WebPage& p : r.pages)
+        files.push_back(fileio::FileData{p.path, p.bytes});
+    const fileio::FileSetResult written = fileio::writeFileSetAtomic(files);
+    if (!written.ok) {
+        out.ok = false;
+        const std::string& path =
+            written.failed < r.pages.size() ? r.pages[written.failed].path : std::string();
+        out.message = Message{saveFailedMessage(path, written.error, r.split && written.untouched),
+                              MessageType::Warning, HelpContext};
+        return out;
     }
-    if (r.split && !r.pages.empty())
+    if (r.split && !r.pages.empty()) {
+        std::u16string names;
+        for (std::size_t i = 0; i < r.pages.size(); ++i) {
+            if (i > 0)
+                names += u", ";
+            names += u16(fileNamePart(r.pages[i].path));
+        }
         out.createdList = u"The following files have been created:\r\n" + names +
                           u".\r\n\r\nThe file which should be loaded first is " +
                           u16(fileNamePart(r.pages.front().path)) + u".";
+    }
     return out;
 }
 

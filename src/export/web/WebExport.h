@@ -86,8 +86,10 @@ struct WebExportResult {
 // Makes the first titleParas paragraphs of the body one "<H3>" heading (through
 // the break after the last of them, or the last break there is).
 void addTitleFormat(std::u16string& body, int titleParas);
+// The teacher's texts and titles in these sections pass through the sanitizer
+// (HtmlSanitizer.h); the feedback's link references become links.
 std::u16string formatFeedback(std::u16string_view feedback1, std::u16string_view feedback2,
-                              const OutputColours& colours);
+                              const OutputColours& colours, const library::LinkList& links);
 std::u16string formatGrade(std::u16string_view grade, std::u16string_view gradeTitle,
                            const OutputColours& colours);
 std::u16string formatErrorStats(const stats::ErrorStatisticsTable& table, bool include,
@@ -113,10 +115,14 @@ struct WriteOutcome {
     Message message;            // the warning, when !ok
     std::u16string createdList; // after a split export: the list of the files written
 };
-inline constexpr char16_t SaveFailedMessage[] =
-    u"Unable to save the file. The disk may be full, or the file may be read-only.";
+// The warning when a page cannot be written: the file, the file system's reason,
+// and for a split export that nothing of the set was changed.
+std::u16string saveFailedMessage(const std::string& path, const std::string& reason,
+                                 bool setUntouched);
 
-// Writes the pages, each atomically, in order; stops at the first that fails.
+// Writes the pages as one set, all or nothing: on a failure no page is changed
+// (old pages stay as they were, no new page or temporary file is left) and the
+// warning names the page that could not be written.
 WriteOutcome writeWebPages(const WebExportResult& pages, const Progress& progress = {});
 
 } // namespace tallix::web

@@ -52,7 +52,7 @@ long long markerNumber(std::u16string_view digits) {
 std::u16string commentDescription(const std::vector<std::u16string>& comments, long long k) {
     if (k < 1 || k > static_cast<long long>(comments.size()))
         return {};
-    return htmlReturns(comments[std::size_t(k - 1)]);
+    return comments[std::size_t(k - 1)];
 }
 
 } // namespace

@@ -44,9 +44,9 @@ enum class NoteKind { Error, Praise, Comment };
 NoteEntry makeNoteEntry(int number, NoteKind kind, std::u16string_view description,
                         const NoteStyle& style);
 
-// What the links are made from. The comment texts are the teacher's texts as
-// they go on the page (link references already expanded); line breaks are
-// converted here.
+// What the links are made from. The comment texts and the long texts of the
+// buttons are taken as they go on the page: sanitized, link references expanded
+// and line breaks converted (teacherHtml of HtmlSanitizer.h).
 struct LinkSources {
     const AnnotationSet& buttons;
     const std::vector<std::u16string>& comments;

@@ -141,8 +141,12 @@ void htmlParaFormat(const RichTextBuffer& essay, RichTextBuffer& scratch,
                 nextReport = i + ProgressEvery;
             }
         }
-        if (end == n)
+        if (end == n) {
+            // The sections that follow the essay must not be drawn indented.
+            if (indented)
+                out.appendText(u"</BLOCKQUOTE>", black);
             break;
+        }
 
         const std::size_t next = line + 1;
         const bool nextIndented =

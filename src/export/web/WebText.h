@@ -42,8 +42,10 @@ void appendEscaped(std::u16string& out, char16_t c);
 //
 // Each paragraph opens with "<P ALIGN=LEFT>", "<P ALIGN=CENTER>" or
 // "<P ALIGN=RIGHT>" and closes with "</P>" before its line break; the last one is
-// not closed. An indented paragraph (a start indent of a whole point or more)
-// opens with "<BLOCKQUOTE>" instead and closes with "</BLOCKQUOTE>"; indented
+// not closed, unless it is indented: every block quotation is closed, the last
+// one at the end of the text. An indented paragraph (a start indent of a whole
+// point or more) opens with "<BLOCKQUOTE>" instead and closes with
+// "</BLOCKQUOTE>"; indented
 // paragraphs that follow each other share one block, separated by "<BR>" with no
 // line break. The first paragraph always opens with its alignment tag, followed by
 // "<BLOCKQUOTE>" when it is indented. A paragraph that is not indented and starts
@@ -56,7 +58,9 @@ void htmlParaFormat(const RichTextBuffer& essay, RichTextBuffer& scratch,
 
 // A comment or feedback text made ready for a page: "<BR>" before each CR (the
 // line break itself stays), IndentFiller before each tab, and before each blank
-// that starts a run of five. Nothing is escaped: teachers may write HTML here.
+// that starts a run of five. Nothing is escaped: the web export takes the
+// teacher's texts through teacherHtml (HtmlSanitizer.h), which applies the same
+// rules to their text and makes their markup safe.
 std::u16string htmlReturns(std::u16string_view text);
 
 // The bytes of a page: Windows-1252, every character it lacks written as a

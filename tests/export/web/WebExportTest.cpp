@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <set>
 
 namespace tallix::testing {
@@ -90,10 +92,10 @@ TEST(WebSections, TitleFormatCoversTheTitleParagraphs) {
 
 TEST(WebSections, FeedbackGradeAndStatistics) {
     const OutputColours colours;
-    EXPECT_EQ(web::formatFeedback(u"", u"", colours), u"");
-    EXPECT_EQ(web::formatFeedback(u"Well done.\r\nMore", u"", colours),
+    EXPECT_EQ(web::formatFeedback(u"", u"", colours, {}), u"");
+    EXPECT_EQ(web::formatFeedback(u"Well done.\r\nMore", u"", colours, {}),
               u"<B><FONT COLOR=\"#0000FF\">Well done.<BR>\r\nMore</FONT COLOR><BR><BR></B>");
-    EXPECT_EQ(web::formatFeedback(u"", u"Two", colours),
+    EXPECT_EQ(web::formatFeedback(u"", u"Two", colours, {}),
               u"<B><FONT COLOR=\"#FF0000\">Two</FONT COLOR><BR><BR></B>");
 
     EXPECT_EQ(web::formatGrade(u"??%", u"Grade: ", colours), u"");
@@ -205,9 +207,37 @@ TEST(WebExport, AnEssaysMarkupCharactersShowAsText) {
     EXPECT_NE(page.find("&lt;script&gt;alert('x')&lt;/script&gt; and &amp;amp; and {{Home}}"),
               std::string::npos);
     EXPECT_EQ(page.find("<script>"), std::string::npos);
-    // The teacher's texts pass as written, their references expanded.
+    // The teacher's formatting stays, the references expanded.
     EXPECT_NE(page.find("See <A HREF=\"http://example.org/\">home</A> and <I>this</I>"),
               std::string::npos);
+}
+
+TEST(WebExport, AnEssayEndingIndentedLeavesNoBlockQuotationOpen) {
+    // Feedback, grade and statistics must not be drawn inside the essay's last
+    // block quotation: every one opened before them is closed before them.
+    EssayBuilder e = labelledEssay(3, 10); // 30 links, so 20 a page makes two pages
+    e.paragraph().text(u"An indented ").span(u"a apple").error(u"Art").text(u" end");
+    auto count = [](const std::string& s, const std::string& what) {
+        std::size_t n = 0;
+        for (std::size_t at = s.find(what); at != std::string::npos; at = s.find(what, at + 1))
+            ++n;
+        return n;
+    };
+    for (const WebOptions& options : {WebOptions{}, Exporter::complex(true, false, 20)}) {
+        Exporter x(e);
+        RichContent c = e.content();
+        c.paragraphs.back().startIndentTwips = 720;
+        x.doc.essay().assign(c);
+        x.doc.feedback1Text = u"Feedback";
+        x.doc.grade = u"B";
+        x.options = options;
+        const WebExportResult r = x.run();
+        const std::string& last = r.pages.back().bytes;
+        const std::string before = last.substr(0, last.find("<B><FONT COLOR"));
+        ASSERT_NE(before.find("<BLOCKQUOTE>An indented"), std::string::npos);
+        EXPECT_EQ(count(before, "<BLOCKQUOTE>"), count(before, "</BLOCKQUOTE>"));
+        EXPECT_NE(before.find(" end</BLOCKQUOTE>"), std::string::npos);
+    }
 }
 
 TEST(WebExport, ReferencesAreExpandedBeforeTheMacConversion) {
@@ -375,17 +405,68 @@ TEST(WebSplit, AParagraphWithMoreLinksThanAPageLosesAndRepeatsNothing) {
     EXPECT_EQ(anchors, all);
 }
 
-TEST(WebSplit, AFailedWriteIsReportedAndStops) {
+// The folder's names besides the given pages: what a failed export left behind.
+std::vector<std::string> namesIn(const TempFolder& folder) {
+    std::vector<std::string> r;
+    for (const auto& e : std::filesystem::directory_iterator(folder.path()))
+        r.push_back(e.path().filename().string());
+    std::sort(r.begin(), r.end());
+    return r;
+}
+
+TEST(WebSplit, AFailedWriteNamesThePageAndLeavesTheOldSetAsItWas) {
     Exporter x(labelledEssay(24, 5));
     x.options = Exporter::complex(true, false, 50);
-    WebExportResult r = x.run();
-    r.pages[1].path = x.folder.file("missing-folder/essay_2.htm");
-    const web::WriteOutcome w = web::writeWebPages(r);
+    WebExportResult old = x.run();
+    ASSERT_EQ(old.pages.size(), 3u);
+    ASSERT_TRUE(web::writeWebPages(old).ok);
+
+    // The next export has more to say; its third page cannot be written.
+    x.doc.feedback1Text = u"Second thoughts";
+    for (int round = 0; round < 3; ++round) {
+        WebExportResult r = x.run();
+        std::string failing = r.pages[2].path;
+        if (round == 0) { // a folder where the page should go
+            failing = x.folder.file("in-the-way.htm");
+            std::filesystem::create_directory(failing);
+            r.pages[2].path = failing;
+        } else if (round == 1) { // a page the teacher made read-only
+            std::filesystem::permissions(failing, std::filesystem::perms(0444),
+                                         std::filesystem::perm_options::replace);
+        } else { // a folder that does not exist
+            failing = x.folder.file("missing-folder/essay_3.htm");
+            r.pages[2].path = failing;
+        }
+        const web::WriteOutcome w = web::writeWebPages(r);
+        EXPECT_FALSE(w.ok);
+        EXPECT_NE(w.message.text.find(u"Unable to save the file " + u16(failing) + u" ("),
+                  std::u16string::npos)
+            << narrow(w.message.text);
+        EXPECT_NE(w.message.text.find(u"The disk may be full, or the file may be read-only."),
+                  std::u16string::npos);
+        EXPECT_NE(w.message.text.find(u"No page has been written"), std::u16string::npos);
+        EXPECT_EQ(w.message.helpContext, 16000);
+        EXPECT_TRUE(w.createdList.empty());
+        for (const web::WebPage& p : old.pages)
+            EXPECT_EQ(TempFolder::read(p.path), p.bytes) << p.path;
+        std::vector<std::string> expected{"essay.htm", "essay_2.htm", "essay_3.htm"};
+        expected.push_back("in-the-way.htm");
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(namesIn(x.folder), expected) << "round " << round;
+        if (round == 1)
+            std::filesystem::permissions(failing, std::filesystem::perms(0644),
+                                         std::filesystem::perm_options::replace);
+    }
+
+    // A single page names its file too, without speaking of a set.
+    x.options = WebOptions{};
+    WebExportResult one = x.run();
+    one.pages[0].path = x.folder.file("in-the-way.htm");
+    const web::WriteOutcome w = web::writeWebPages(one);
     EXPECT_FALSE(w.ok);
-    EXPECT_EQ(w.message.text, web::SaveFailedMessage);
-    EXPECT_EQ(w.message.helpContext, 16000);
-    EXPECT_TRUE(w.createdList.empty());
-    EXPECT_FALSE(std::filesystem::exists(r.pages[2].path));
+    EXPECT_EQ(w.message.text, u"Unable to save the file " + u16(x.folder.file("in-the-way.htm")) +
+                                  u" (Is a directory). The disk may be full, or the file may be "
+                                  u"read-only.");
 }
 
 } // namespace

@@ -51,7 +51,8 @@ TEST(WebLinks, LabelsAndMarkersBecomeLinksToTheirNotes) {
     EssayBuilder e;
     e.text(u"I saw ").span(u"a apple").error(u"Art").text(u" and ").coloured(u"this", clNavy)
         .marker(u"1").text(u" end.");
-    const Linked r = linkBoth(e, defaults(), {u"Line one\r\nline two"});
+    // The comments come as they go on the page: their notes take them unchanged.
+    const Linked r = linkBoth(e, defaults(), {u"Line one<BR>\r\nline two"});
     EXPECT_EQ(r.complex.body, u"<P ALIGN=LEFT>I saw <A HREF=\"#0\">a apple</A> and "
                               u"<A HREF=\"#1\">this{1}</A> end.<BR><BR>");
     EXPECT_EQ(r.complex.lastAnchorNumber, 1);

@@ -116,10 +116,11 @@ TEST(HtmlParaFormat, IndentedParagraphsShareOneBlockQuotation) {
     EssayBuilder e;
     e.text(u"A").paragraph().text(u"D").paragraph().text(u"E").paragraph().text(u"F");
     const RichContent c = e.content();
-    // Three indented paragraphs at the end: one block, two <BR>, no closing.
+    // Three indented paragraphs at the end: one block, two <BR>, closed at the end
+    // so that what follows the essay is not drawn indented.
     EXPECT_EQ(tagged(withParagraphs(c, {aligned(Alignment::Left), indented(), indented(),
                                         indented()})),
-              u"<P ALIGN=LEFT>A</P>\r\n<BLOCKQUOTE>D<BR>E<BR>F");
+              u"<P ALIGN=LEFT>A</P>\r\n<BLOCKQUOTE>D<BR>E<BR>F</BLOCKQUOTE>");
     // In the middle: closed, and the next paragraph opens as usual.
     EXPECT_EQ(tagged(withParagraphs(c, {aligned(Alignment::Left), indented(), indented(),
                                         aligned(Alignment::Center)})),
@@ -138,7 +139,12 @@ TEST(HtmlParaFormat, AnIndentedFirstParagraphHasBothTagsAndNoFiller) {
     EssayBuilder later;
     later.text(u"A").paragraph().text(u"\tB");
     EXPECT_EQ(tagged(withParagraphs(later.content(), {aligned(Alignment::Left), indented()})),
-              u"<P ALIGN=LEFT>A</P>\r\n<BLOCKQUOTE>\tB");
+              u"<P ALIGN=LEFT>A</P>\r\n<BLOCKQUOTE>\tB</BLOCKQUOTE>");
+    // A one-paragraph essay that is indented: both tags, and the block closed.
+    EssayBuilder only;
+    only.text(u"Quote");
+    EXPECT_EQ(tagged(withParagraphs(only.content(), {indented()})),
+              u"<P ALIGN=LEFT><BLOCKQUOTE>Quote</BLOCKQUOTE>");
 }
 
 TEST(HtmlParaFormat, TheEssaysOwnMarkupCharactersAreEscapedLabelsAreNot) {

@@ -219,8 +219,11 @@ TEST_F(WebExportWindowTest, AFailedSaveWarnsAndDoesNotAskToView) {
     exportThroughWindow(w, [](TfrmWebOptions& o) { o.btnOK->click(); },
                         dir.file("no/such/folder/page.htm"));
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].text, QStringLiteral("Unable to save the file. The disk may be full, "
-                                            "or the file may be read-only."));
+    // The warning names the page that could not be written, and why.
+    EXPECT_EQ(shown[0].text, QStringLiteral("Unable to save the file ") +
+                                 q(dir.file("no/such/folder/page.htm")) +
+                                 QStringLiteral(" (No such file or directory). The disk may be "
+                                                "full, or the file may be read-only."));
     EXPECT_EQ(shown[0].type, MessageType::Warning);
     EXPECT_EQ(shown[0].helpContext, 16000);
     EXPECT_FALSE(w.pnlProgress->isVisible());
