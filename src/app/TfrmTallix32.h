@@ -230,6 +230,15 @@ private:
     // --- end of output titles and colours --------------------------------------------
 
 public:
+    // The help topics of the menus (F1 while a menu is open).
+    static constexpr int FileMenuHelpContext = 24000;
+    static constexpr int EditMenuHelpContext = 25000;
+    static constexpr int MarkingMenuHelpContext = 8000;
+    static constexpr int BookmarksMenuHelpContext = 31000;
+    static constexpr int OptionsMenuHelpContext = 28000;
+    static constexpr int ToolsMenuHelpContext = 29000;
+    static constexpr int HelpMenuHelpContext = 30000;
+
     // --- crash recovery (TfrmTallix32Recovery.cpp) ------------------------------------
     // How often unsaved work is written to the recovery file.
     static constexpr int RecoveryInterval = 60 * 1000;

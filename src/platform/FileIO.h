@@ -40,5 +40,8 @@ FileResult writeFileAtomic(const std::string& path, std::string_view data);
 // path + ".bad" (or path + ".2.bad", ".3.bad" ... when that is taken, so that an
 // earlier damaged copy is never lost) and gives the new path in setAsidePath.
 FileResult setAside(const std::string& path, std::string& setAsidePath);
+// The help topic of the messages that tell of a file kept aside (or left as it
+// was because it could not be).
+inline constexpr int SetAsideHelpContext = 42200;
 
 } // namespace tallix::fileio
