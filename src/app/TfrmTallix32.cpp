@@ -535,7 +535,7 @@ void TfrmTallix32::buildMenus() {
         return a;
     };
 
-    QMenu* file = menu(nullptr, QStringLiteral("&File"), "mnuFile", 24000);
+    QMenu* file = menu(nullptr, QStringLiteral("&File"), "mnuFile", FileMenuHelpContext);
     item(file, mnuNew, QStringLiteral("&New"), "mnuNew", QKeySequence(QStringLiteral("Ctrl+N")),
          [this] { NewDocument(); });
     item(file, mnuOpen, QStringLiteral("&Open"), "mnuOpen", QKeySequence(QStringLiteral("Ctrl+O")),
@@ -544,12 +544,12 @@ void TfrmTallix32::buildMenus() {
          [this] { spdSaveClick(); });
     item(file, mnuSaveAs, QStringLiteral("Save &As"), "mnuSaveAs", {}, [this] { mnuSaveAsClick(); });
     file->addSeparator();
-    QMenu* import = menu(file, QStringLiteral("&Import"), "mnuImport", 24000);
+    QMenu* import = menu(file, QStringLiteral("&Import"), "mnuImport", FileMenuHelpContext);
     item(import, mnuImportRTF, QStringLiteral("&RTF File"), "mnuImportRTF", {},
          [this] { mnuImportRTFClick(); });
     item(import, mnuImportTextFile, QStringLiteral("&Text File"), "mnuImportTextFile", {},
          [this] { mnuImportTextFileClick(); });
-    QMenu* exportMenu = menu(file, QStringLiteral("&Export"), "mnuExport", 24000);
+    QMenu* exportMenu = menu(file, QStringLiteral("&Export"), "mnuExport", FileMenuHelpContext);
     item(exportMenu, mnuExportWeb, QStringLiteral("To &Web"), "mnuExportWeb", {},
          [this] { spdToWebClick(); });
     item(exportMenu, mnuExportRTF, QStringLiteral("To &RTF File"), "mnuExportRTF", {},
@@ -569,7 +569,7 @@ void TfrmTallix32::buildMenus() {
     mnuLastFileDivider->setVisible(false);
     item(file, mnuExit, QStringLiteral("E&xit"), "mnuExit", {}, [this] { close(); });
 
-    QMenu* edit = menu(nullptr, QStringLiteral("&Edit"), "mnuEdit", 25000);
+    QMenu* edit = menu(nullptr, QStringLiteral("&Edit"), "mnuEdit", EditMenuHelpContext);
     item(edit, mnuUndo, QStringLiteral("&Undo"), "mnuUndo", QKeySequence(QStringLiteral("Ctrl+Z")),
          [this] { spdUndoClick(); });
     mnuUndo->setEnabled(false);
@@ -591,7 +591,8 @@ void TfrmTallix32::buildMenus() {
     item(edit, mnuGoToLine, QStringLiteral("&Go to Line Number..."), "mnuGoToLine", {},
          [this] { mnuGoToLineClick(); });
 
-    QMenu* marking = menu(nullptr, QStringLiteral("&Marking"), "mnuMarking", 8000);
+    QMenu* marking =
+        menu(nullptr, QStringLiteral("&Marking"), "mnuMarking", MarkingMenuHelpContext);
     item(marking, mnuRemoveAnnotation, QStringLiteral("Delete A&nnotation"), "mnuRemoveAnnotation",
          {}, [this] { spdDeleteAnnotationClick(); });
     marking->addSeparator();
@@ -609,7 +610,8 @@ void TfrmTallix32::buildMenus() {
     for (QAction* a : {mnuShowComments, mnuShowFeedback1, mnuShowFeedback2})
         a->setCheckable(true);
 
-    QMenu* bookmarks = menu(nullptr, QStringLiteral("&Bookmarks"), "mnuBookmarks", 31000);
+    QMenu* bookmarks =
+        menu(nullptr, QStringLiteral("&Bookmarks"), "mnuBookmarks", BookmarksMenuHelpContext);
     item(bookmarks, mnuAddBookmark, QStringLiteral("&Add Bookmark"), "mnuAddBookmark", {},
          [this] { mnuAddBookmarkClick(); });
     item(bookmarks, mnuDeleteBookmark, QStringLiteral("&Delete Bookmark"), "mnuDeleteBookmark", {},
@@ -624,20 +626,21 @@ void TfrmTallix32::buildMenus() {
         connect(a, &QAction::triggered, this, [this, n] { mnuBookClick(n); });
     }
 
-    QMenu* options = menu(nullptr, QStringLiteral("&Options"), "mnuOptions", 28000);
+    QMenu* options =
+        menu(nullptr, QStringLiteral("&Options"), "mnuOptions", OptionsMenuHelpContext);
     item(options, mnuAnnotationButtons, QStringLiteral("Annotation &Buttons"),
          "mnuAnnotationButtons", {}, [this] { mnuButtonsClick(); });
     item(options, mnuOutputTitles, QStringLiteral("&Output Titles and Prompts"), "mnuOutputTitles",
          {}, [this] { mnuOutputTitlesClick(); });
     item(options, mnuOutputColours, QStringLiteral("Output &Colours"), "mnuOutputColours", {},
          [this] { mnuOutputColoursClick(); });
-    QMenu* fonts = menu(options, QStringLiteral("&Fonts"), "mnuFonts", 28000);
+    QMenu* fonts = menu(options, QStringLiteral("&Fonts"), "mnuFonts", OptionsMenuHelpContext);
     item(fonts, mnuFeedFont, QStringLiteral("&Feedback"), "mnuFeedFont", {},
          [this] { mnuFeedFontClick(); });
     item(fonts, mnuBodyFont, QStringLiteral("&Essay Body"), "mnuBodyFont", {},
          [this] { mnuBodyFontClick(); });
 
-    QMenu* tools = menu(nullptr, QStringLiteral("&Tools"), "mnuTools", 29000);
+    QMenu* tools = menu(nullptr, QStringLiteral("&Tools"), "mnuTools", ToolsMenuHelpContext);
     item(tools, mnuCountWords, QStringLiteral("&Count Words"), "mnuCountWords",
          QKeySequence(QStringLiteral("Ctrl+W")), [this] { mnuCountWordsClick(); });
     item(tools, mnuViewErrorStats, QStringLiteral("View &Error Statistics"), "mnuViewErrorStats",
@@ -662,7 +665,7 @@ void TfrmTallix32::buildMenus() {
          [this] { mnuCharacterMapClick(); });
     mnuCharacterMap->setToolTip(QStringLiteral("Run Windows Character Map utility"));
 
-    QMenu* help = menu(nullptr, QStringLiteral("&Help"), "mnuHelp", 30000);
+    QMenu* help = menu(nullptr, QStringLiteral("&Help"), "mnuHelp", HelpMenuHelpContext);
     item(help, mnuHelpContents, QStringLiteral("&Help Contents"), "mnuHelpContents", {},
          [this] { mnuHelpContentsClick(); });
     item(help, mnuSearch, QStringLiteral("&Search for Help On"), "mnuSearch", {},

@@ -231,6 +231,15 @@ private:
     // --- end of output titles and colours --------------------------------------------
 
 public:
+    // The help topics of the menus (F1 while a menu is open).
+    static constexpr int FileMenuHelpContext = 24000;
+    static constexpr int EditMenuHelpContext = 25000;
+    static constexpr int MarkingMenuHelpContext = 8000;
+    static constexpr int BookmarksMenuHelpContext = 31000;
+    static constexpr int OptionsMenuHelpContext = 28000;
+    static constexpr int ToolsMenuHelpContext = 29000;
+    static constexpr int HelpMenuHelpContext = 30000;
+
     // --- undo and redo (TfrmTallix32Undo.cpp) -------------------------------------------
     // Undo and redo act where the focus is: the notes memo and the grade box undo
     // their own editing; everywhere else the essay's history is undone or redone.

@@ -9,7 +9,6 @@
 #include "platform/TextCodec.h"
 #include "platform/qt/MessageBoxes.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QTimer>
@@ -63,7 +62,8 @@ bool TfrmTallix32::offerRecovery() {
                 .arg(what);
         const Button answer = askWithCaptions(
             this, text, MessageType::Confirmation,
-            {QStringLiteral("&Restore"), QStringLiteral("&Discard"), QStringLiteral("&Later")});
+            {QStringLiteral("&Restore"), QStringLiteral("&Discard"), QStringLiteral("&Later")},
+            recovery::HelpContext);
         if (answer == Button::No) {
             recovery::discard(f.path);
             continue;
@@ -74,15 +74,20 @@ bool TfrmTallix32::offerRecovery() {
             continue;
         const recovery::Restored r = recovery::restore(doc_, f.path);
         if (!r.ok) {
-            // Kept aside rather than offered at every start, never deleted.
-            QFile::rename(QString::fromStdString(f.path), QString::fromStdString(f.path) +
-                                                              QStringLiteral(".bad"));
+            // Kept aside rather than offered at every start, never deleted; an
+            // earlier damaged copy is never replaced.
+            std::string keptAs;
+            const bool keptAside = fileio::setAside(f.path, keptAs).ok;
+            const QString where =
+                keptAside ? QStringLiteral("The recovery file has been kept as %1.")
+                                .arg(QString::fromStdString(keptAs))
+                          : QStringLiteral("The recovery file %1 could not be renamed and has "
+                                           "been left as it is.")
+                                .arg(QString::fromStdString(f.path));
             tallix::showMessage(this,
-                                QStringLiteral("The work could not be restored: %1\r"
-                                               "The recovery file has been kept as %2.bad.")
-                                    .arg(QString::fromStdU16String(r.error),
-                                         QString::fromStdString(f.path)),
-                                MessageType::Warning, buttons::Ok, 0);
+                                QStringLiteral("The work could not be restored: %1\r%2")
+                                    .arg(QString::fromStdU16String(r.error), where),
+                                MessageType::Warning, buttons::OkHelp, recovery::HelpContext);
             continue;
         }
         recovery::discard(f.path);

@@ -10,7 +10,7 @@ namespace tallix {
 
 void TfrmTallix32::showSettingsDamage() {
     for (const Message& m : SettingsStore::takeDamageReports())
-        tallix::showMessage(this, m, buttons::Ok);
+        tallix::showMessage(this, m, m.helpContext != 0 ? buttons::OkHelp : buttons::Ok);
 }
 
 } // namespace tallix

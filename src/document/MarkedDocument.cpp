@@ -367,7 +367,7 @@ EssayFile MarkedDocument::readEssayFile(const std::string& path, ImportKind kind
             f.content = RichContent{};
             f.outcome = FileOutcome{
                 false, Message{u"Unable to import \"" + u16(path) + u"\": " + u16(r.error) + u".",
-                               MessageType::Warning, helpContext}};
+                               MessageType::Warning, tlx::ImportWordHelpContext}};
         }
         return f;
     }

@@ -60,6 +60,8 @@ inline constexpr int HelpContext = 14000;
 inline constexpr std::size_t MaxFileBytes = std::size_t(256) << 20;
 inline constexpr int ImportRtfHelpContext = 5000;
 inline constexpr int ImportTextHelpContext = 6000;
+// A Word or OpenDocument essay that cannot be imported: why, and what is kept.
+inline constexpr int ImportWordHelpContext = 42100;
 } // namespace tlx
 
 struct TrailerParts {

@@ -24,6 +24,9 @@
 
 namespace tallix::recovery {
 
+// The help topic of the question that offers work back, and of its messages.
+inline constexpr int HelpContext = 42000;
+
 // The folder recovery files are kept in: "recovery" in the user's program folder.
 std::string folder();
 // This program's own recovery file in that folder.

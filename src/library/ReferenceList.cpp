@@ -158,9 +158,9 @@ bool writeListFile(const std::string& path, const ReferenceList& list) {
 // ====================================================================== one library
 
 const LibraryKind LinksLibrary{3, u"reflinks.mdb", u"the database of helpful links", u"link",
-                               u"New link", 33000};
+                               u"New link", LinksHelpContext};
 const LibraryKind TextLibrary{2, u"reftext.mdb", u"the database of useful text", u"text",
-                              u"New text", 33500};
+                              u"New text", TextHelpContext};
 
 namespace {
 
@@ -200,7 +200,7 @@ StartupLoad loadAtStartup(const LibraryKind& kind, const std::string& path, Refe
         out.messages.push_back(Message{
             concat({loadFailureText(kind), u"\r\n\r\n", u"The damaged file has been kept as \"",
                     text::fromUtf8(fileNamePart(keptAs)), u"\". A new one will be created."}),
-            MessageType::Information, 0});
+            MessageType::Information, fileio::SetAsideHelpContext});
         out.created = writeListFile(path, list);
         if (!out.created)
             out.messages.push_back(saveFailure(kind));
@@ -211,7 +211,7 @@ StartupLoad loadAtStartup(const LibraryKind& kind, const std::string& path, Refe
             concat({loadFailureText(kind), u"\r\n\r\n",
                     u"The file has been left as it is. The list starts empty; the file is "
                     u"written only when you save."}),
-            MessageType::Information, 0});
+            MessageType::Information, fileio::SetAsideHelpContext});
     }
     return out;
 }

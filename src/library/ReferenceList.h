@@ -99,6 +99,8 @@ struct LibraryKind {
     int helpContext;
 };
 
+inline constexpr int LinksHelpContext = 33000;
+inline constexpr int TextHelpContext = 33500;
 extern const LibraryKind LinksLibrary;
 extern const LibraryKind TextLibrary;
 

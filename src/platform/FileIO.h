@@ -65,6 +65,9 @@ FileSetResult writeFileSetAtomic(const std::vector<FileData>& files);
 // path + ".bad" (or path + ".2.bad", ".3.bad" ... when that is taken, so that an
 // earlier damaged copy is never lost) and gives the new path in setAsidePath.
 FileResult setAside(const std::string& path, std::string& setAsidePath);
+// The help topic of the messages that tell of a file kept aside (or left as it
+// was because it could not be).
+inline constexpr int SetAsideHelpContext = 42200;
 
 // The one full name of the file at path: absolute, with "." and ".." steps and
 // symbolic links resolved (as far as the path exists; the rest is kept as

@@ -182,7 +182,8 @@ TEST(WordImport, BadFilesAreRefusedByNameAndTheOpenDocumentStays) {
         EXPECT_NE(message.find("\"" + path + "\""), std::string::npos) << message;
         EXPECT_NE(message.find(c.because), std::string::npos) << message;
         EXPECT_EQ(p.shown[0].type, MessageType::Warning);
-        EXPECT_EQ(p.shown[0].helpContext, 5000);
+        // Help on the message opens the page about Word and OpenDocument essays.
+        EXPECT_EQ(p.shown[0].helpContext, tlx::ImportWordHelpContext);
         // Nothing of the open document changed, and nothing was asked.
         EXPECT_EQ(p.questions, 0);
         EXPECT_EQ(d.essay().text(), u"My own essay");

@@ -1,6 +1,7 @@
 // The two libraries' lists and their files.
 #include "library/LinkList.h"
 #include "library/TextList.h"
+#include "platform/FileIO.h"
 
 #include "TestFiles.h"
 
@@ -117,6 +118,7 @@ TEST(LibraryFile, MissingAndDamagedFilesAtStartup) {
               u"Unable to load \"reftext.mdb\", the database of useful text. The file may have "
               u"been deleted, corrupted or moved.\r\n\r\nThe damaged file has been kept as "
               u"\"reftext.mdb.bad\". A new one will be created.");
+    EXPECT_EQ(r.messages[0].helpContext, fileio::SetAsideHelpContext);
     EXPECT_EQ(snippets.count(), 0);
     EXPECT_EQ(TempFolder::read(dir.file("reftext.mdb.bad")), damaged);
     EXPECT_EQ(TempFolder::read(dir.file("reftext.mdb")), "");

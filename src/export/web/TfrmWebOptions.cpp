@@ -53,13 +53,13 @@ TfrmWebOptions::TfrmWebOptions(SettingsStore& settings, QWidget* parent)
     chkIncludeErrorStats = new QCheckBox(QStringLiteral("Include &error statistics"), gbComplex);
     chkIncludeErrorStats->setObjectName(QStringLiteral("chkIncludeErrorStats"));
     chkIncludeErrorStats->setChecked(true);
-    setHelpContext(chkIncludeErrorStats, 13000);
+    setHelpContext(chkIncludeErrorStats, stats::ErrorStatisticsHelpContext);
     chkWebble = new QCheckBox(QStringLiteral("Convert accented characters for &Mac"), gbComplex);
     chkWebble->setObjectName(QStringLiteral("chkWebble"));
-    setHelpContext(chkWebble, 34000);
+    setHelpContext(chkWebble, web::MacCharactersHelpContext);
     chkBreak = new QCheckBox(QStringLiteral("&Break large files into multiple pages"), gbComplex);
     chkBreak->setObjectName(QStringLiteral("chkBreak"));
-    setHelpContext(chkBreak, 39000);
+    setHelpContext(chkBreak, web::SplitPagesHelpContext);
     lblLinks = new QLabel(QStringLiteral("Links per page:"), gbComplex);
     lblLinks->setObjectName(QStringLiteral("lblLinks"));
     spinLinks = new QSpinBox(gbComplex);

@@ -28,6 +28,10 @@ class SettingsSource;
 namespace tallix::web {
 
 inline constexpr int HelpContext = 16000;
+// The topics of the options that have pages of their own: splitting into pages,
+// and the Mac characters (the same page as the Tools menu's conversion).
+inline constexpr int SplitPagesHelpContext = 39000;
+inline constexpr int MacCharactersHelpContext = 34000;
 
 // --- options -------------------------------------------------------------------------
 inline constexpr char OptionsSection[] = "WebOptions";

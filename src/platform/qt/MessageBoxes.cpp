@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -69,8 +70,9 @@ public:
     MessageDialog(QWidget* parent, const MessageRequest& request, bool withIcon)
         : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint |
                               Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-          buttons_(request.buttons) {
+          buttons_(request.buttons), helpContext_(request.helpContext) {
         setObjectName(QStringLiteral("MessageBox"));
+        setHelpContext(this, helpContext_);
         setWindowTitle(request.title);
 
         auto* top = new QHBoxLayout;
@@ -152,6 +154,21 @@ public:
 
     void reject() override { finish(escapeAnswer(buttons_)); }
 
+protected:
+    // F1 opens the box's topic, as its Help button does, whether or not the box
+    // has one; a box without a topic opens the contents. The box stays open.
+    void keyPressEvent(QKeyEvent* e) override {
+        if (e->key() == Qt::Key_F1 && e->modifiers() == Qt::NoModifier) {
+            if (helpContext_ != 0)
+                showHelpContext(helpContext_);
+            else
+                showHelpContents(this);
+            e->accept();
+            return;
+        }
+        QDialog::keyPressEvent(e);
+    }
+
 private:
     static QStyle::StandardPixmap iconFor(MessageType type) {
         switch (type) {
@@ -179,6 +196,7 @@ private:
     }
 
     Buttons buttons_;
+    int helpContext_ = 0;
     Button answer_ = Button::None;
 };
 

@@ -350,14 +350,14 @@ void SettingsStore::openFile() {
         pendingReports().push_back(Message{
             lead + u"It has been kept as \"" + u16(QFileInfo(QString::fromStdString(keptAs)).fileName()) +
                 u"\", and the program starts with its default settings.",
-            MessageType::Warning, 0});
+            MessageType::Warning, fileio::SetAsideHelpContext});
         settings_ = std::make_unique<QSettings>(location_, settingsFileFormat());
         settings_->setAtomicSyncRequired(true);
     } else {
         pendingReports().push_back(Message{
             lead + u"It has been left as it is; the program starts with its default settings, "
                    u"and changes to them are not saved.",
-            MessageType::Warning, 0});
+            MessageType::Warning, fileio::SetAsideHelpContext});
         settings_ = std::make_unique<QSettings>(location_, readOnlySettingsFormat());
     }
 }

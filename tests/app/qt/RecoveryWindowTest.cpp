@@ -19,6 +19,7 @@
 #include <chrono>
 #include <deque>
 #include <filesystem>
+#include <fstream>
 
 #include <csignal>
 #include <sys/wait.h>
@@ -136,6 +137,9 @@ TEST_F(RecoveryWindowTest, TheNextStartOffersTheWorkOfACrashedProgramBack) {
         EXPECT_EQ(shown[0].captions,
                   (QStringList{QStringLiteral("&Restore"), QStringLiteral("&Discard"),
                                QStringLiteral("&Later")}));
+        // Its Help button and F1 open the page about crash recovery.
+        EXPECT_EQ(shown[0].helpContext, recovery::HelpContext);
+        EXPECT_TRUE(shown[0].buttons.testFlag(Button::Help));
         EXPECT_EQ(w->document().essay().text(), u"");
         EXPECT_TRUE(fs::exists(left));
         w->close();
@@ -189,5 +193,44 @@ TEST_F(RecoveryWindowTest, WritingTheRecoveryFileOfALongEssayTakesNoVisiblePause
     RecordProperty("recovery_write_ms_1MB", int(ms));
     std::cout << "recovery write of a 1 MB essay: " << ms << " ms\n";
     answers = {Button::No};
+    w->close();
+}
+
+TEST_F(RecoveryWindowTest, WorkThatCannotBeRestoredIsKeptAsideWithoutReplacingAnEarlierCopy) {
+    // A recovery file whose header is whole but whose essay is no document (the
+    // start of a zip archive), left by a program that is gone, and the damaged
+    // file of an earlier crash already kept aside under the first name.
+    const std::string essay = "PK\x03\x04 not an archive";
+    const std::string bytes = "TALLIX32 RECOVERY 1\norigin=\norigin-size=-1\norigin-time=0\n"
+                              "trailer=0\nessay=" +
+                              std::to_string(essay.size()) + "\n\n" + essay;
+    fs::create_directories(recovery::folder());
+    const std::string left = recovery::folder() + "left.recovery";
+    {
+        std::ofstream(left, std::ios::binary) << bytes;
+        std::ofstream(left + ".bad", std::ios::binary) << "the earlier one";
+    }
+    answers = {Button::Yes};
+    {
+        auto w = makeWindow();
+        w->show();
+        QApplication::processEvents();
+        ASSERT_EQ(shown.size(), 2u); // the question, then why it failed
+        EXPECT_TRUE(shown[1].text.startsWith(QStringLiteral("The work could not be restored")));
+        EXPECT_TRUE(shown[1].text.contains(q(left + ".2.bad"))) << shown[1].text.toStdString();
+        EXPECT_EQ(shown[1].helpContext, recovery::HelpContext);
+        EXPECT_EQ(w->document().essay().text(), u"");
+        w->close();
+    }
+    EXPECT_FALSE(fs::exists(left));
+    EXPECT_EQ(TempFolder::read(left + ".bad"), "the earlier one");
+    EXPECT_EQ(TempFolder::read(left + ".2.bad"), bytes);
+
+    // Kept aside, it is not offered again.
+    shown.clear();
+    auto w = makeWindow();
+    w->show();
+    QApplication::processEvents();
+    EXPECT_TRUE(shown.empty());
     w->close();
 }

@@ -1,6 +1,7 @@
 // A settings file that cannot be read: the marking window says so once, when it
 // first shows, and the damaged file is kept aside.
 #include "app/TfrmTallix32.h"
+#include "platform/FileIO.h"
 #include "platform/qt/MessageBoxes.h"
 #include "platform/qt/Resources.h"
 #include "platform/qt/SettingsStore.h"
@@ -48,6 +49,8 @@ TEST(SettingsDamage, TheWindowReportsADamagedSettingsFileOnceAtStartUp) {
               QStringLiteral("The settings file \"settings.conf\" could not be read. It has been "
                              "kept as \"settings.conf.bad\", and the program starts with its "
                              "default settings."));
+    EXPECT_EQ(shown[0].helpContext, fileio::SetAsideHelpContext);
+    EXPECT_TRUE(shown[0].buttons.testFlag(Button::Help));
     EXPECT_EQ(TempFolder::read(path + ".bad"), damaged);
     // The window's own settings went to a new file.
     EXPECT_NE(TempFolder::read(path).find("[MainForm]"), std::string::npos);

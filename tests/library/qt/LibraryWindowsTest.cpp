@@ -5,6 +5,7 @@
 #include "library/LinkReferences.h"
 #include "library/TfrmDatabase.h"
 #include "library/TfrmUsefulText.h"
+#include "platform/FileIO.h"
 #include "platform/qt/HelpViewer.h"
 #include "platform/qt/MessageBoxes.h"
 #include "platform/qt/Resources.h"
@@ -139,6 +140,9 @@ TEST_F(LibraryWindowTest, ADamagedFileIsKeptAsideAndReportedOnce) {
     start();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_TRUE(shown[0].text.contains(QStringLiteral("kept as \"reflinks.mdb.bad\"")));
+    // Its Help (and F1) opens the page about files kept aside.
+    EXPECT_EQ(shown[0].helpContext, fileio::SetAsideHelpContext);
+    EXPECT_TRUE(shown[0].buttons.testFlag(Button::Help));
     EXPECT_EQ(TempFolder::read(linksFile() + ".bad"), damaged);
     EXPECT_EQ(TempFolder::read(linksFile()), "");
     EXPECT_EQ(links().lbTitles->count(), 0);

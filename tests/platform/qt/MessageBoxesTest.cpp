@@ -140,6 +140,44 @@ TEST(MessageBoxesTest, HelpButtonOpensTheTopicAndLeavesTheBoxOpen) {
     HelpViewer::instance()->hide();
 }
 
+TEST(MessageBoxesTest, F1OpensTheBoxTopicWithOrWithoutAHelpButtonAndLeavesTheBoxOpen) {
+    struct Seen {
+        QString page;
+        bool boxStillOpen = false;
+    };
+    auto pressF1 = [](Seen& seen) {
+        whenBoxIsUp([&seen](QDialog* box) {
+            HelpViewer::instance()->hide();
+            QTest::keyClick(box, Qt::Key_F1);
+            HelpViewer* viewer = HelpViewer::instance();
+            seen.page = viewer->isVisible() ? viewer->currentPage() : QString();
+            seen.boxStillOpen = box->isVisible();
+            box->findChild<QPushButton*>("btnOK")->click();
+        });
+    };
+    // The recovery question's topic: F1 works where the box shows no Help button.
+    Seen withoutButton;
+    pressF1(withoutButton);
+    EXPECT_EQ(showMessage(nullptr, "The work could not be restored.", MessageType::Warning,
+                          buttons::Ok, 42000),
+              Button::Ok);
+    EXPECT_EQ(withoutButton.page, "recovery.html");
+    EXPECT_TRUE(withoutButton.boxStillOpen);
+
+    Seen withButton;
+    pressF1(withButton);
+    showMessage(nullptr, "Unable to import the file.", MessageType::Warning, buttons::OkHelp, 42100);
+    EXPECT_EQ(withButton.page, "import-word.html");
+    EXPECT_TRUE(withButton.boxStillOpen);
+
+    // A box without a topic of its own opens the contents.
+    Seen noContext;
+    pressF1(noContext);
+    showMessage(nullptr, "Done.", MessageType::Information, buttons::Ok, 0);
+    EXPECT_EQ(noContext.page, "contents.html");
+    HelpViewer::instance()->hide();
+}
+
 TEST(MessageBoxesTest, InputBoxGivesTheTypedTextOrNothingOnCancel) {
     {
         std::vector<InputRequest> seen;
