@@ -11,7 +11,14 @@ packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev qt6-b
           clang libclang-rt-14-dev
           # Read by the RTF export's check against a word processor; that test skips
           # with a message where it is not installed.
-          libreoffice-writer)
+          libreoffice-writer
+          # Charts in the statistics windows and the chart the command line writes.
+          qt6-charts-dev
+          # Importing PDF essays.
+          libpoppler-cpp-dev
+          # Read back the exported PDF (pdftotext, pdffonts, pdftoppm); those tests
+          # skip with a message where it is not installed.
+          poppler-utils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
