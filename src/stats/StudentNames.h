@@ -11,8 +11,8 @@
 namespace tallix::stats {
 
 // The student's name from a path's file name (UTF-8 in and out). Never empty for a
-// path with a file name: a name that starts with "_" or has nothing before its
-// extension falls back to the whole file name.
+// path with a file name: a name that starts with "_" is taken less its extension,
+// and one with nothing before its extension (".tlx") whole.
 std::string studentFromFileName(const std::string& path);
 
 // The student's name from the folder that holds the file ("class/jane/essay1.tlx"

@@ -18,8 +18,8 @@ TEST(StudentNames, OtherNamesGiveTheFileNameLessItsExtension) {
     EXPECT_EQ(studentFromFileName("/k/jane.tlx"), "jane");
     EXPECT_EQ(studentFromFileName("jane.smith.tlx"), "jane.smith");
     EXPECT_EQ(studentFromFileName("README"), "README");
-    // Nothing before the "_" or the dot: the whole name rather than an empty one.
-    EXPECT_EQ(studentFromFileName("/k/_draft.tlx"), "_draft.tlx");
+    // Nothing before the "_" or the dot: never an empty name.
+    EXPECT_EQ(studentFromFileName("/k/_draft.tlx"), "_draft");
     EXPECT_EQ(studentFromFileName("/k/.tlx"), ".tlx");
     EXPECT_EQ(studentFromFileName("/k/"), "");
 }
