@@ -200,7 +200,7 @@ void reportUnwritable(const QString& location, bool isFolder) {
                                u"settings, and changes to them are not saved."
                          : u"The settings file \"" + name +
                                u"\" cannot be written. Changes to the settings are not saved.",
-                MessageType::Warning, 0});
+                MessageType::Warning, SettingsHelpContext});
 }
 
 QString withTrailingSeparator(const QString& folder) {

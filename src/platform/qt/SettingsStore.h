@@ -40,6 +40,9 @@ class QSettings;
 
 namespace tallix {
 
+// The help topic of the warning that the settings file cannot be written.
+inline constexpr int SettingsHelpContext = 42300;
+
 class SettingsStore {
 public:
     // The current user's store: $TALLIX32_SETTINGS when set, else the platform's.
