@@ -1,0 +1,201 @@
+#include "export/qt/PdfExport.h"
+
+#include "platform/SettingsSource.h"
+
+#include <QBuffer>
+#include <QCryptographicHash>
+#include <QFileInfo>
+#include <QFontMetricsF>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPdfWriter>
+#include <QTextBlockFormat>
+#include <QTextCharFormat>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextOption>
+
+#include <algorithm>
+#include <unordered_map>
+
+namespace tallix::exports {
+
+namespace {
+
+struct FormatHash {
+    std::size_t operator()(const CharFormat& f) const { return hashCharFormat(f); }
+};
+
+QTextCharFormat qtFormat(const CharFormat& f) {
+    QTextCharFormat q;
+    if (!f.fontName.empty())
+        q.setFontFamilies({QString::fromStdU16String(f.fontName)});
+    q.setFontPointSize(std::max(f.sizeHalfPoints, 2) / 2.0);
+    q.setFontWeight((f.style & fsBold) ? QFont::Bold : QFont::Normal);
+    q.setFontItalic((f.style & fsItalic) != 0);
+    q.setFontUnderline((f.style & fsUnderline) != 0);
+    q.setFontStrikeOut((f.style & fsStrikeOut) != 0);
+    q.setForeground(isAutomaticColour(f.colour)
+                        ? QColor(Qt::black)
+                        : QColor(redOf(f.colour), greenOf(f.colour), blueOf(f.colour)));
+    if (f.offsetTwips != 0) {
+        // The baseline offset is a share of the font's height: the raise in
+        // points over the height in points, whatever the device's resolution.
+        const QFontMetricsF metrics(q.font());
+        const qreal heightPoints =
+            (metrics.ascent() + metrics.descent()) * 72.0 / metrics.fontDpi();
+        if (heightPoints > 0)
+            q.setBaselineOffset(100.0 * (f.offsetTwips / 20.0) / heightPoints);
+    }
+    return q;
+}
+
+QTextBlockFormat qtBlockFormat(const ParaFormat& p) {
+    QTextBlockFormat b;
+    switch (p.alignment) {
+    case Alignment::Left: b.setAlignment(Qt::AlignLeft); break;
+    case Alignment::Right: b.setAlignment(Qt::AlignRight); break;
+    case Alignment::Center: b.setAlignment(Qt::AlignHCenter); break;
+    }
+    // Points: the document is laid out at 72 units to the inch when printed.
+    b.setLeftMargin(std::max(p.startIndentTwips, 0) / 20.0);
+    return b;
+}
+
+// Qt writes a fresh random document identifier into every PDF. The copy made from
+// the same essay should be the same file (apart from its creation date), so the
+// identifier is replaced by one drawn from the content, of the same length, which
+// keeps every offset of the file valid.
+void settleDocumentId(QByteArray& pdf) {
+    const qsizetype at = pdf.lastIndexOf("/ID [<");
+    if (at < 0)
+        return;
+    const qsizetype from = at + 6;
+    const qsizetype end = pdf.indexOf('>', from);
+    if (end <= from)
+        return;
+    const QByteArray id = pdf.mid(from, end - from);
+    QByteArray content = pdf;
+    content.replace(id, QByteArray());
+    // The creation date must not change the identifier either.
+    for (const char* key : {"/CreationDate (", "<xmp:CreateDate>", "<xmp:ModifyDate>",
+                            "<xmp:MetadataDate>"}) {
+        for (qsizetype p = content.indexOf(key); p >= 0; p = content.indexOf(key, p + 1)) {
+            const qsizetype q = p + qsizetype(qstrlen(key));
+            for (qsizetype i = q; i < content.size() && content[i] != ')' && content[i] != '<'; ++i)
+                content[i] = '0';
+        }
+    }
+    QByteArray hash = QCryptographicHash::hash(content, QCryptographicHash::Sha256).toHex();
+    while (hash.size() < id.size())
+        hash += hash;
+    QByteArray replacement = hash.left(id.size());
+    if (id.toUpper() == id)
+        replacement = replacement.toUpper();
+    pdf.replace(id, replacement);
+    // The XMP metadata spells the same identifier as a UUID with dashes.
+    if (id.size() == 32) {
+        auto dashed = [](const QByteArray& h) {
+            return h.mid(0, 8) + '-' + h.mid(8, 4) + '-' + h.mid(12, 4) + '-' + h.mid(16, 4) + '-' +
+                   h.mid(20, 12);
+        };
+        pdf.replace(dashed(id.toLower()), dashed(replacement.toLower()));
+        pdf.replace(dashed(id.toUpper()), dashed(replacement.toLower()));
+    }
+}
+
+} // namespace
+
+void fillTextDocument(QTextDocument& doc, const RichContent& c) {
+    doc.setUndoRedoEnabled(false);
+    QFont base(QStringLiteral("Arial"));
+    base.setPointSizeF(markup::BodySize);
+    doc.setDefaultFont(base);
+    QTextOption option = doc.defaultTextOption();
+    option.setTabStopDistance(36); // a tab stop every half inch, in points
+    doc.setDefaultTextOption(option);
+
+    std::unordered_map<CharFormat, QTextCharFormat, FormatHash> formats;
+    auto formatOf = [&](const CharFormat& f) -> const QTextCharFormat& {
+        auto it = formats.find(f);
+        if (it == formats.end())
+            it = formats.emplace(f, qtFormat(f)).first;
+        return it->second;
+    };
+
+    QTextCursor cursor(&doc);
+    cursor.beginEditBlock();
+    std::size_t paragraph = 0;
+    cursor.setBlockFormat(qtBlockFormat(c.paragraphs.empty() ? ParaFormat{} : c.paragraphs[0]));
+    const std::u16string_view text(c.text);
+    std::size_t pos = 0;
+    for (const FormatRun& run : c.runs) {
+        const std::size_t end = std::min(text.size(), pos + std::size_t(run.length));
+        const QTextCharFormat& f = formatOf(run.format);
+        while (pos < end) {
+            std::size_t br = text.find(u"\r\n", pos);
+            const std::size_t stop = br == std::u16string_view::npos ? end : std::min(br, end);
+            if (stop > pos)
+                cursor.insertText(
+                    QString::fromUtf16(text.data() + pos, qsizetype(stop - pos)), f);
+            pos = stop;
+            if (pos < end && text[pos] == u'\r') {
+                ++paragraph;
+                cursor.insertBlock(qtBlockFormat(paragraph < c.paragraphs.size()
+                                                     ? c.paragraphs[paragraph]
+                                                     : ParaFormat{}),
+                                   f);
+                pos += 2;
+            }
+        }
+        pos = std::max(pos, end);
+    }
+    cursor.endEditBlock();
+}
+
+std::u16string pdfTitleFor(const std::string& path) {
+    if (path.empty())
+        return {};
+    return QFileInfo(QString::fromStdString(path)).completeBaseName().toStdU16String();
+}
+
+PdfOptions readPdfOptions(const SettingsSource& settings) {
+    PdfOptions o;
+    o.includeErrorStats = readIncludeErrorStats(settings, PdfOptionsSection);
+    o.letterPaper = usesLetterPaper();
+    return o;
+}
+
+PdfExportResult exportPdf(const ExportSources& in, const PdfOptions& options,
+                          const Progress& progress) {
+    HandBack h = buildHandBack(in, options.includeErrorStats, progress);
+    if (progress)
+        progress(ProgressReport{u"Saving file...", 9, 0});
+
+    QTextDocument doc;
+    fillTextDocument(doc, h.content);
+    h.content = RichContent{}; // the text document holds it now
+
+    QByteArray bytes;
+    {
+        QBuffer device(&bytes);
+        device.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&device);
+        writer.setPdfVersion(QPagedPaintDevice::PdfVersion_A1b);
+        writer.setCreator(QStringLiteral("Tallix32"));
+        writer.setTitle(QString::fromStdU16String(options.title));
+        writer.setPageLayout(QPageLayout(
+            QPageSize(options.letterPaper ? QPageSize::Letter : QPageSize::A4),
+            QPageLayout::Portrait, QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
+        // print() lays the text out in the page with margins of its own and numbers
+        // the pages at their foot.
+        doc.print(&writer);
+    }
+    settleDocumentId(bytes);
+    PdfExportResult r;
+    r.bytes.assign(bytes.constData(), std::size_t(bytes.size()));
+    r.statistics = std::move(h.statistics);
+    return r;
+}
+
+} // namespace tallix::exports
