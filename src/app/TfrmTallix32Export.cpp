@@ -114,8 +114,9 @@ void TfrmTallix32::ExportToText() {
         return;
     const exports::TextOptions chosenOptions = options->options();
     runFileExport(*chosen, exports::TextHelpContext, [&](const exports::Progress& progress) {
+        const exports::ExportSources in = exportSources();
         exports::TextExportResult r = exports::exportText(
-            exports::TextExportRequest{doc_, buttons_, outputTitles(), usefulLinks(), chosenOptions},
+            exports::TextExportRequest{in.doc, in.buttons, in.titles, in.links, chosenOptions},
             progress);
         return ExportedFile{std::move(r.bytes), std::move(r.statistics)};
     });
@@ -144,8 +145,9 @@ void TfrmTallix32::ExportToRTF() {
         return;
     const exports::RtfOptions chosenOptions = options->options();
     runFileExport(*chosen, exports::RtfHelpContext, [&](const exports::Progress& progress) {
+        const exports::ExportSources in = exportSources();
         exports::RtfExportResult r = exports::exportRtf(
-            exports::RtfExportRequest{doc_, buttons_, outputTitles(), outputColours(), usefulLinks(),
+            exports::RtfExportRequest{in.doc, in.buttons, in.titles, in.colours, in.links,
                                       chosenOptions},
             progress);
         return ExportedFile{std::move(r.bytes), std::move(r.statistics)};

@@ -6,6 +6,8 @@
 #include <QCryptographicHash>
 #include <QFileInfo>
 #include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
@@ -50,15 +52,18 @@ QTextCharFormat qtFormat(const CharFormat& f) {
     return q;
 }
 
-QTextBlockFormat qtBlockFormat(const ParaFormat& p) {
+// Lengths of a text document are in pixels of the device it is laid out for.
+qreal twipsToPixels(int twips, qreal dpi) { return twips * dpi / 1440.0; }
+
+QTextBlockFormat qtBlockFormat(const ParaFormat& p, qreal dpi) {
     QTextBlockFormat b;
     switch (p.alignment) {
     case Alignment::Left: b.setAlignment(Qt::AlignLeft); break;
     case Alignment::Right: b.setAlignment(Qt::AlignRight); break;
     case Alignment::Center: b.setAlignment(Qt::AlignHCenter); break;
     }
-    // Points: the document is laid out at 72 units to the inch when printed.
-    b.setLeftMargin(std::max(p.startIndentTwips, 0) / 20.0);
+    // A paragraph outdented past the margin starts at the margin.
+    b.setLeftMargin(twipsToPixels(std::max(p.startIndentTwips, 0), dpi));
     return b;
 }
 
@@ -106,13 +111,13 @@ void settleDocumentId(QByteArray& pdf) {
 
 } // namespace
 
-void fillTextDocument(QTextDocument& doc, const RichContent& c) {
+void fillTextDocument(QTextDocument& doc, const RichContent& c, double dpi) {
     doc.setUndoRedoEnabled(false);
     QFont base(QStringLiteral("Arial"));
     base.setPointSizeF(markup::BodySize);
     doc.setDefaultFont(base);
     QTextOption option = doc.defaultTextOption();
-    option.setTabStopDistance(36); // a tab stop every half inch, in points
+    option.setTabStopDistance(twipsToPixels(720, dpi)); // a tab stop every half inch
     doc.setDefaultTextOption(option);
 
     std::unordered_map<CharFormat, QTextCharFormat, FormatHash> formats;
@@ -126,7 +131,7 @@ void fillTextDocument(QTextDocument& doc, const RichContent& c) {
     QTextCursor cursor(&doc);
     cursor.beginEditBlock();
     std::size_t paragraph = 0;
-    cursor.setBlockFormat(qtBlockFormat(c.paragraphs.empty() ? ParaFormat{} : c.paragraphs[0]));
+    cursor.setBlockFormat(qtBlockFormat(c.paragraphs.empty() ? ParaFormat{} : c.paragraphs[0], dpi));
     const std::u16string_view text(c.text);
     std::size_t pos = 0;
     for (const FormatRun& run : c.runs) {
@@ -143,7 +148,8 @@ void fillTextDocument(QTextDocument& doc, const RichContent& c) {
                 ++paragraph;
                 cursor.insertBlock(qtBlockFormat(paragraph < c.paragraphs.size()
                                                      ? c.paragraphs[paragraph]
-                                                     : ParaFormat{}),
+                                                     : ParaFormat{},
+                                                 dpi),
                                    f);
                 pos += 2;
             }
@@ -172,10 +178,6 @@ PdfExportResult exportPdf(const ExportSources& in, const PdfOptions& options,
     if (progress)
         progress(ProgressReport{u"Saving file...", 9, 0});
 
-    QTextDocument doc;
-    fillTextDocument(doc, h.content);
-    h.content = RichContent{}; // the text document holds it now
-
     QByteArray bytes;
     {
         QBuffer device(&bytes);
@@ -187,8 +189,13 @@ PdfExportResult exportPdf(const ExportSources& in, const PdfOptions& options,
         writer.setPageLayout(QPageLayout(
             QPageSize(options.letterPaper ? QPageSize::Letter : QPageSize::A4),
             QPageLayout::Portrait, QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
-        // print() lays the text out in the page with margins of its own and numbers
-        // the pages at their foot.
+        // The text is laid out for the screen's resolution, as the essay view lays
+        // it out; print() paginates it for the page with 2 cm margins, scales it to
+        // the PDF's resolution and numbers the pages at their foot.
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        QTextDocument doc;
+        fillTextDocument(doc, h.content, screen ? screen->logicalDotsPerInchX() : 96.0);
+        h.content = RichContent{}; // the text document holds it now
         doc.print(&writer);
     }
     settleDocumentId(bytes);

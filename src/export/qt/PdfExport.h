@@ -37,9 +37,9 @@ struct PdfExportResult {
 PdfExportResult exportPdf(const ExportSources& in, const PdfOptions& options,
                           const Progress& progress = {});
 
-// The hand-back copy as a text document: one block per paragraph, the formats of
-// the runs. (What the PDF's pages are printed from.)
-void fillTextDocument(QTextDocument& doc, const RichContent& content);
+// The hand-back copy as a text document laid out at dpi: one block per paragraph,
+// the formats of the runs. (What the PDF's pages are printed from.)
+void fillTextDocument(QTextDocument& doc, const RichContent& content, double dpi);
 
 // The title a PDF of the marked file at path carries: its file name without the
 // folder and extension.
