@@ -5,6 +5,7 @@
 #include <QBuffer>
 #include <QCryptographicHash>
 #include <QFileInfo>
+#include <QHashFunctions>
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QScreen>
@@ -72,22 +73,22 @@ QTextBlockFormat qtBlockFormat(const ParaFormat& p, qreal dpi) {
 // identifier is replaced by one drawn from the content, of the same length, which
 // keeps every offset of the file valid.
 void settleDocumentId(QByteArray& pdf) {
-    const qsizetype at = pdf.lastIndexOf("/ID [<");
+    const qsizetype at = pdf.lastIndexOf("/ID [");
     if (at < 0)
         return;
-    const qsizetype from = at + 6;
+    const qsizetype from = pdf.indexOf('<', at) + 1;
     const qsizetype end = pdf.indexOf('>', from);
-    if (end <= from)
+    if (from <= 0 || end <= from)
         return;
     const QByteArray id = pdf.mid(from, end - from);
     QByteArray content = pdf;
     content.replace(id, QByteArray());
     // The creation date must not change the identifier either.
-    for (const char* key : {"/CreationDate (", "<xmp:CreateDate>", "<xmp:ModifyDate>",
-                            "<xmp:MetadataDate>"}) {
+    for (const char* key : {"/CreationDate (", "xmp:CreateDate=\"", "xmp:ModifyDate=\"",
+                            "xmp:MetadataDate=\""}) {
         for (qsizetype p = content.indexOf(key); p >= 0; p = content.indexOf(key, p + 1)) {
-            const qsizetype q = p + qsizetype(qstrlen(key));
-            for (qsizetype i = q; i < content.size() && content[i] != ')' && content[i] != '<'; ++i)
+            for (qsizetype i = p + qsizetype(qstrlen(key));
+                 i < content.size() && content[i] != ')' && content[i] != '"'; ++i)
                 content[i] = '0';
         }
     }
@@ -98,15 +99,6 @@ void settleDocumentId(QByteArray& pdf) {
     if (id.toUpper() == id)
         replacement = replacement.toUpper();
     pdf.replace(id, replacement);
-    // The XMP metadata spells the same identifier as a UUID with dashes.
-    if (id.size() == 32) {
-        auto dashed = [](const QByteArray& h) {
-            return h.mid(0, 8) + '-' + h.mid(8, 4) + '-' + h.mid(12, 4) + '-' + h.mid(16, 4) + '-' +
-                   h.mid(20, 12);
-        };
-        pdf.replace(dashed(id.toLower()), dashed(replacement.toLower()));
-        pdf.replace(dashed(id.toUpper()), dashed(replacement.toLower()));
-    }
 }
 
 } // namespace
@@ -178,6 +170,14 @@ PdfExportResult exportPdf(const ExportSources& in, const PdfOptions& options,
     if (progress)
         progress(ProgressReport{u"Saving file...", 9, 0});
 
+    // The PDF writer keeps its fonts in hash tables and writes them in their order:
+    // with the per-process random seed, two exports of the same essay would order
+    // the fonts differently. A fixed seed for the tables made from here on gives
+    // the same file every time (tables made before keep their own seeds).
+    QHashSeed::setDeterministicGlobalSeed();
+    struct RandomAgain {
+        ~RandomAgain() { QHashSeed::resetRandomGlobalSeed(); }
+    } randomAgain;
     QByteArray bytes;
     {
         QBuffer device(&bytes);
