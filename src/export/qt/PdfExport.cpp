@@ -7,7 +7,10 @@
 #include <QFileInfo>
 #include <QHashFunctions>
 #include <QFontMetricsF>
+#include <QAbstractTextDocumentLayout>
 #include <QGuiApplication>
+#include <QPainter>
+#include <QTextFrame>
 #include <QScreen>
 #include <QPageLayout>
 #include <QPageSize>
@@ -19,6 +22,7 @@
 #include <QTextOption>
 
 #include <algorithm>
+#include <cmath>
 #include <unordered_map>
 
 namespace tallix::exports {
@@ -109,6 +113,7 @@ void fillTextDocument(QTextDocument& doc, const RichContent& c, double dpi) {
     base.setPointSizeF(markup::BodySize);
     doc.setDefaultFont(base);
     QTextOption option = doc.defaultTextOption();
+    option.setUseDesignMetrics(true);
     option.setTabStopDistance(twipsToPixels(720, dpi)); // a tab stop every half inch
     doc.setDefaultTextOption(option);
 
@@ -189,14 +194,49 @@ PdfExportResult exportPdf(const ExportSources& in, const PdfOptions& options,
         writer.setPageLayout(QPageLayout(
             QPageSize(options.letterPaper ? QPageSize::Letter : QPageSize::A4),
             QPageLayout::Portrait, QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
-        // The text is laid out for the screen's resolution, as the essay view lays
-        // it out; print() paginates it for the page with 2 cm margins, scales it to
-        // the PDF's resolution and numbers the pages at their foot.
+        // The text is laid out once, in pages, at the screen's resolution with
+        // design metrics (so that it scales exactly), and each page is drawn scaled
+        // to the PDF's resolution, with 2 cm margins and its number at the foot.
         const QScreen* screen = QGuiApplication::primaryScreen();
+        const qreal layoutDpi = screen ? screen->logicalDotsPerInchY() : 96.0;
+        const qreal scale = writer.resolution() / layoutDpi;
+        const QSizeF page(writer.width() / scale, writer.height() / scale);
+        const qreal margin = 2.0 / 2.54 * layoutDpi;
         QTextDocument doc;
-        fillTextDocument(doc, h.content, screen ? screen->logicalDotsPerInchX() : 96.0);
+        QTextFrameFormat frame = doc.rootFrame()->frameFormat();
+        frame.setMargin(margin);
+        doc.rootFrame()->setFrameFormat(frame);
+        doc.setPageSize(page);
+        fillTextDocument(doc, h.content, layoutDpi);
         h.content = RichContent{}; // the text document holds it now
-        doc.print(&writer);
+
+        QPainter painter(&writer);
+        painter.scale(scale, scale);
+        // In pixels of the layout: the painter's scale takes it to the page.
+        QFont numberFont = doc.defaultFont();
+        numberFont.setPixelSize(int(std::lround((markup::BodySize - 2) * layoutDpi / 72.0)));
+        const int pages = doc.pageCount();
+        for (int n = 0; n < pages; ++n) {
+            if (n > 0)
+                writer.newPage();
+            const QRectF view(0, n * page.height(), page.width(), page.height());
+            painter.save();
+            painter.translate(0, -view.top());
+            painter.setClipRect(view);
+            QAbstractTextDocumentLayout::PaintContext context;
+            context.clip = view;
+            context.palette.setColor(QPalette::Text, Qt::black);
+            doc.documentLayout()->draw(&painter, context);
+            painter.restore();
+            painter.setFont(numberFont);
+            painter.setPen(Qt::black);
+            const QString number = QString::number(n + 1);
+            const QFontMetricsF metrics(numberFont);
+            painter.drawText(QPointF(page.width() - margin - metrics.horizontalAdvance(number),
+                                     page.height() - margin + metrics.ascent() + 5 * layoutDpi / 72.0),
+                             number);
+        }
+        painter.end();
     }
     settleDocumentId(bytes);
     PdfExportResult r;
