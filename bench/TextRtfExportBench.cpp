@@ -1,7 +1,8 @@
-// The plain-text and RTF exports of a long marked essay, from the document to the
-// bytes of the file (not written).
+// The plain-text, RTF and Word exports of a long marked essay, from the document
+// to the bytes of the file (not written).
 #include "MarkedEssay.h"
 
+#include "export/DocxExport.h"
 #include "export/RtfExport.h"
 #include "export/TextExport.h"
 
@@ -64,7 +65,22 @@ void BM_RtfExport(benchmark::State& state) {
     state.SetBytesProcessed(std::int64_t(state.iterations()) * state.range(0));
 }
 
+void BM_DocxExport(benchmark::State& state) {
+    Essay e(std::size_t(state.range(0)));
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        exports::DocxExportResult r = exports::exportDocx(
+            exports::ExportSources{e.doc, e.buttons, e.titles, e.colours, e.links}, {});
+        bytes = r.bytes.size();
+        benchmark::DoNotOptimize(r);
+    }
+    state.counters["labels"] = double(e.labels);
+    state.counters["bytes"] = double(bytes);
+    state.SetBytesProcessed(std::int64_t(state.iterations()) * state.range(0));
+}
+
 } // namespace
 
+BENCHMARK(BM_DocxExport)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TextExport)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RtfExport)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);

@@ -7,7 +7,10 @@
 #include "cli/CommandInputs.h"
 #include "cli/ExportCommands.h"
 #include "cli/StatsCommands.h"
-#include "cli/WebCommand.h"
+#include "export/ExportInputs.h"
+#ifdef TALLIX_HAVE_QT
+#include "cli/qt/PdfCommand.h"
+#endif
 
 #include <ostream>
 
@@ -23,6 +26,8 @@ void usage(std::ostream& to) {
           "       tallix32 --export-web MARKED.tlx PAGE.htm [options]\n"
           "       tallix32 --export-text MARKED.tlx OUT.txt [options]\n"
           "       tallix32 --export-rtf MARKED.tlx OUT.rtf [options]\n"
+          "       tallix32 --export-pdf MARKED.tlx OUT.pdf [options]\n"
+          "       tallix32 --export-docx MARKED.tlx OUT.docx [options]\n"
           "       tallix32 --help | --version\n"
           "\n"
           "  MARKED.tlx                 open a marked file\n"
@@ -46,10 +51,29 @@ void usage(std::ostream& to) {
           "               [--buttons FILE.btn] [--titles FILE.cfg]\n"
           "  --export-rtf MARKED.tlx OUT.rtf [--stats | --no-stats]\n"
           "               [--buttons FILE.btn] [--titles FILE.cfg]\n"
-          "                             export a marked file as plain text or as RTF;\n"
-          "                             options not given are the stored ones\n"
+          "  --export-pdf MARKED.tlx OUT.pdf [--stats | --no-stats]\n"
+          "               [--buttons FILE.btn] [--titles FILE.cfg]\n"
+          "  --export-docx MARKED.tlx OUT.docx [--stats | --no-stats] [--author NAME]\n"
+          "               [--buttons FILE.btn] [--titles FILE.cfg]\n"
+          "                             export a marked file as plain text, RTF, PDF or\n"
+          "                             a Word document (comments in the margin, signed\n"
+          "                             NAME or the stored teacher's name); options not\n"
+          "                             given are the stored ones; no display is needed\n"
           "  --help                     show this help\n"
           "  --version                  show the version\n";
+}
+
+// Every export of the command line: the core's, and the PDF export where the
+// program has Qt to paint with.
+const std::vector<ExportCommand>& exportCommands() {
+    static const std::vector<ExportCommand> commands = [] {
+        std::vector<ExportCommand> all = coreExportCommands();
+#ifdef TALLIX_HAVE_QT
+        all.push_back(pdfExportCommand());
+#endif
+        return all;
+    }();
+    return commands;
 }
 
 bool isOption(const std::string& a) { return a.size() > 1 && a[0] == '-'; }
@@ -96,7 +120,7 @@ int runStats(const std::vector<std::string>& args, bool classTable, std::ostream
             return 1;
     }
     std::vector<std::string> errors;
-    std::optional<AnnotationSet> set = commandLineButtonSet(a->buttons, settings, errors);
+    std::optional<AnnotationSet> set = exports::storedButtonSet(a->buttons, settings, errors);
     StatsCommandOutcome r;
     if (set)
         r = classTable ? classStatistics(a->files, *set) : essayStatistics(a->files[0], *set);
@@ -178,12 +202,8 @@ std::optional<int> run(const std::vector<std::string>& args, std::ostream& out,
         }
         return importToMarkedFile(args[1], args[2], err);
     }
-    if (first == "--export-web")
-        return exportWebCommand({args.begin() + 1, args.end()}, out, err, *settings);
-    if (first == "--export-text" || first == "--export-rtf")
-        return exportFileCommand(
-            first == "--export-text" ? ExportKind::Text : ExportKind::Rtf,
-            {args.begin() + 1, args.end()}, out, err, *settings);
+    if (const ExportCommand* command = findExportCommand(exportCommands(), first))
+        return runExportCommand(*command, {args.begin() + 1, args.end()}, out, err, *settings);
     if (first == "--stats" || first == "--count-errors")
         return runStats(args, first == "--stats", out, err, *settings);
     if (isOption(first) || args.size() != 1) {

@@ -359,6 +359,10 @@ void TfrmTallix32::buildToolbar() {
            letterIcon(QStringLiteral("R"), QColor(0, 0, 160)));
     button(spdToText, "spdToText", QStringLiteral("Export to plain text file"),
            letterIcon(QStringLiteral("T"), QColor(0, 0, 160)));
+    button(spdToPDF, "spdToPDF", QStringLiteral("Export to PDF"),
+           letterIcon(QStringLiteral("P"), QColor(0, 0, 160)));
+    button(spdToWord, "spdToWord", QStringLiteral("Export to Word document"),
+           letterIcon(QStringLiteral("D"), QColor(0, 0, 160)));
 
     for (QToolButton* b : {spdAlignLeft, spdAlignCentre, spdAlignRight, spdComment, spdFeedback1,
                            spdFeedback2})
@@ -390,6 +394,8 @@ void TfrmTallix32::buildToolbar() {
     connect(spdToWeb, &QToolButton::clicked, this, [this] { spdToWebClick(); });
     connect(spdToRTF, &QToolButton::clicked, this, [this] { ExportToRTF(); });
     connect(spdToText, &QToolButton::clicked, this, [this] { ExportToText(); });
+    connect(spdToPDF, &QToolButton::clicked, this, [this] { ExportToPDF(); });
+    connect(spdToWord, &QToolButton::clicked, this, [this] { ExportToWord(); });
 }
 
 void TfrmTallix32::buildNotesArea() {
@@ -556,6 +562,10 @@ void TfrmTallix32::buildMenus() {
          [this] { ExportToRTF(); });
     item(exportMenu, mnuExportText, QStringLiteral("To &Text File"), "mnuExportText", {},
          [this] { ExportToText(); });
+    item(exportMenu, mnuExportPDF, QStringLiteral("To &PDF\u2026"), "mnuExportPDF", {},
+         [this] { ExportToPDF(); });
+    item(exportMenu, mnuExportWord, QStringLiteral("To &Word Document\u2026"), "mnuExportWord", {},
+         [this] { ExportToWord(); });
     file->addSeparator();
     for (int n = 1; n <= 5; ++n) {
         QAction*& a = mnuLastFile[std::size_t(n - 1)];
@@ -634,6 +644,8 @@ void TfrmTallix32::buildMenus() {
          {}, [this] { mnuOutputTitlesClick(); });
     item(options, mnuOutputColours, QStringLiteral("Output &Colours"), "mnuOutputColours", {},
          [this] { mnuOutputColoursClick(); });
+    item(options, mnuCommentAuthor, QStringLiteral("Teacher's &Name for Comments\u2026"),
+         "mnuCommentAuthor", {}, [this] { mnuCommentAuthorClick(); });
     QMenu* fonts = menu(options, QStringLiteral("&Fonts"), "mnuFonts", OptionsMenuHelpContext);
     item(fonts, mnuFeedFont, QStringLiteral("&Feedback"), "mnuFeedFont", {},
          [this] { mnuFeedFontClick(); });

@@ -7,6 +7,7 @@
 #include "document/MarkedDocument.h"
 #include "export/OutputTitles.h"
 #include "export/OutputColours.h"
+#include "export/ExportInputs.h"
 #include "export/web/WebText.h"
 #include "stats/ErrorCounting.h"
 
@@ -44,6 +45,7 @@ class TfrmOutputColours;
 class TfrmWebOptions;
 class TfrmTextOptions;
 class TfrmRTFOptions;
+class TfrmHandBackOptions;
 class TfrmErrors;
 class TfrmMultiStats;
 using MarkRichEditView = MarkRichEdit;
@@ -139,7 +141,8 @@ public:
                 *spdIndent = nullptr, *spdOutdent = nullptr, *spdAddComment = nullptr,
                 *spdDeleteComment = nullptr, *spdDeleteAnnotation = nullptr,
                 *spdComment = nullptr, *spdFeedback1 = nullptr, *spdFeedback2 = nullptr,
-                *spdToWeb = nullptr, *spdToRTF = nullptr, *spdToText = nullptr;
+                *spdToWeb = nullptr, *spdToRTF = nullptr, *spdToText = nullptr,
+                *spdToPDF = nullptr, *spdToWord = nullptr;
     MarkRichEditView* MarkRichEdit = nullptr;
     QLabel* pnlNotes = nullptr;
     QPlainTextEdit* mmoNotes = nullptr;
@@ -158,7 +161,8 @@ public:
 
     QAction *mnuNew = nullptr, *mnuOpen = nullptr, *mnuSave = nullptr, *mnuSaveAs = nullptr,
             *mnuImportRTF = nullptr, *mnuImportTextFile = nullptr, *mnuExportWeb = nullptr,
-            *mnuExportRTF = nullptr, *mnuExportText = nullptr, *mnuLastFileDivider = nullptr,
+            *mnuExportRTF = nullptr, *mnuExportText = nullptr, *mnuExportPDF = nullptr,
+            *mnuExportWord = nullptr, *mnuCommentAuthor = nullptr, *mnuLastFileDivider = nullptr,
             *mnuExit = nullptr;
     std::array<QAction*, 5> mnuLastFile{};
     QAction *mnuUndo = nullptr, *mnuCut = nullptr, *mnuCopy = nullptr, *mnuPaste = nullptr,
@@ -307,6 +311,20 @@ public:
     TfrmRTFOptions* rtfOptionsWindow();
     TfrmTextOptions* frmTextOptions = nullptr;
     TfrmRTFOptions* frmRTFOptions = nullptr;
+    // The PDF and Word exports: the same steps, with the copy the student can open
+    // on any device; Word comments are signed with the teacher's name.
+    void ExportToPDF();
+    void ExportToWord();
+    TfrmHandBackOptions* pdfOptionsWindow();
+    TfrmHandBackOptions* wordOptionsWindow();
+    TfrmHandBackOptions* frmPDFOptions = nullptr;
+    TfrmHandBackOptions* frmWordOptions = nullptr;
+    // Options > Teacher's Name: the name that signs Word comments (the login name
+    // until one is set).
+    void mnuCommentAuthorClick();
+    // What every export reads: the document, the button set, titles, colours and
+    // the useful links as the window holds them.
+    exports::ExportSources exportSources();
 
 private:
     struct ExportedFile {

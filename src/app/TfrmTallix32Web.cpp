@@ -140,9 +140,9 @@ void TfrmTallix32::spdToWebClick() {
                 showExportProgress(qs(r.caption), r.position);
         };
         try {
-            const library::LinkList& links = usefulLinks();
+            const exports::ExportSources in = exportSources();
             const web::WebExportResult pages = web::exportWebPages(
-                web::WebExportRequest{doc_, buttons_, outputTitles(), outputColours(), links,
+                web::WebExportRequest{in.doc, in.buttons, in.titles, in.colours, in.links,
                                       options->options(), fileName},
                 progress);
             // A later page of a split export is named after the first; none may

@@ -13,6 +13,7 @@
 #include "platform/qt/StoredSettings.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #endif
 
 #include <iostream>
@@ -46,12 +47,25 @@ int main(int argc, char** argv) {
 #ifdef TALLIX_HAVE_QT
     if (!args.empty()) {
         // The command-line options read the settings the windows would start from,
-        // and need no display.
-        QCoreApplication core(argc, argv);
-        QCoreApplication::setApplicationName(QStringLiteral("Tallix32"));
-        tallix::SettingsStore store;
-        tallix::StoredSettings settings(store);
-        if (std::optional<int> status = tallix::cli::run(args, std::cout, std::cerr, &settings))
+        // and need no display. The PDF export paints its pages with Qt's fonts and
+        // text layout, which need a GUI application: on the offscreen platform,
+        // whatever display there is or is not.
+        std::optional<int> status;
+        auto runOptions = [&] {
+            QCoreApplication::setApplicationName(QStringLiteral("Tallix32"));
+            tallix::SettingsStore store;
+            tallix::StoredSettings settings(store);
+            status = tallix::cli::run(args, std::cout, std::cerr, &settings);
+        };
+        if (args[0] == "--export-pdf") {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+            QGuiApplication painting(argc, argv);
+            runOptions();
+        } else {
+            QCoreApplication core(argc, argv);
+            runOptions();
+        }
+        if (status)
             return *status;
     }
     // No display name: window titles are the program's own captions, with nothing

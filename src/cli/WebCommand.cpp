@@ -1,12 +1,8 @@
 #include "cli/WebCommand.h"
 
-#include "document/MarkedDocument.h"
-#include "platform/TextCodec.h"
-#include "export/OutputTitles.h"
 #include "export/web/WebExport.h"
-#include "cli/CommandInputs.h"
+#include "platform/TextCodec.h"
 
-#include <filesystem>
 #include <optional>
 #include <ostream>
 
@@ -30,93 +26,91 @@ std::optional<int> number(const std::string& s, int low, int high) {
     return v;
 }
 
-} // namespace
+class WebJob : public ExportJob {
+public:
+    explicit WebJob(const SettingsSource& settings) : options_(readWebOptions(settings)) {}
 
-int exportWebCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-                     const SettingsSource& settings) {
-    WebOptions options = readWebOptions(settings);
-    std::optional<std::string> buttonFile, titlesFile;
-    std::vector<std::string> files;
-    std::optional<bool> quick;
-    std::optional<int> split;
-    bool mac = false;
-    auto bad = [&err](const std::string& why) {
-        err << "tallix32: --export-web: " << why << "\n";
-        return 2;
-    };
-    for (std::size_t i = 0; i < args.size(); ++i) {
+    bool option(const std::vector<std::string>& args, std::size_t& i, std::string& why) override {
         const std::string& a = args[i];
         const bool hasValue = i + 1 < args.size();
-        if (a == "--quick") {
-            quick = true;
-        } else if (a == "--complex") {
-            quick = false;
+        if (a == "--quick" || a == "--complex") {
+            quick_ = a == "--quick";
         } else if (a == "--mac") {
-            mac = true;
-        } else if (a == "--stats") {
-            options.includeErrorStats = true;
-        } else if (a == "--no-stats") {
-            options.includeErrorStats = false;
+            mac_ = true;
         } else if (a == "--split" && hasValue) {
-            std::optional<int> n = number(args[++i], MinLinks, MaxLinks);
-            if (!n)
-                return bad("--split takes a number of links per page from 20 to 150");
-            split = *n;
+            split_ = number(args[++i], MinLinks, MaxLinks);
+            if (!split_)
+                why = "--split takes a number of links per page from 20 to 150";
         } else if (a == "--title-paras" && hasValue) {
-            std::optional<int> n = number(args[++i], MinTitleParas, MaxTitleParas);
+            const std::optional<int> n = number(args[++i], MinTitleParas, MaxTitleParas);
             if (!n)
-                return bad("--title-paras takes a number from 0 to 5");
-            options.titleParas = *n;
-        } else if (a == "--buttons" && hasValue) {
-            buttonFile = args[++i];
-        } else if (a == "--titles" && hasValue) {
-            titlesFile = args[++i];
-        } else if (a.size() > 1 && a[0] == '-') {
-            return bad("unknown option or missing value: " + a);
+                why = "--title-paras takes a number from 0 to 5";
+            else
+                options_.titleParas = *n;
         } else {
-            files.push_back(a);
+            return false;
         }
+        return true;
     }
-    if (files.size() != 2)
-        return bad("give the marked file and the page to write");
+    void setIncludeErrorStats(bool on) override { options_.includeErrorStats = on; }
+
     // Splitting and the Mac conversion belong to the complex method: asking for
     // either chooses it, and asking for it with --quick is a contradiction.
-    if ((split || mac) && quick.value_or(false))
-        return bad("--split and --mac need the complex method, not --quick");
-    if (quick)
-        options.quick = *quick;
-    if (split || mac)
-        options.quick = false;
-    if (split) {
-        options.splitFiles = true;
-        options.links = *split;
+    std::string checkOptions() override {
+        if ((split_ || mac_) && quick_.value_or(false))
+            return "--split and --mac need the complex method, not --quick";
+        if (quick_)
+            options_.quick = *quick_;
+        if (split_ || mac_)
+            options_.quick = false;
+        if (split_) {
+            options_.splitFiles = true;
+            options_.links = *split_;
+        }
+        if (mac_)
+            options_.convertMac = true;
+        return {};
     }
-    if (mac)
-        options.convertMac = true;
 
-    ExportInputs in;
-    if (!loadExportInputs(in, files[0], buttonFile, titlesFile, settings, err))
-        return 1;
-    const WebExportResult pages =
-        exportWebPages(WebExportRequest{in.doc, *in.buttons, in.output.titles,
-                                        in.output.colours, in.links, options, files[1]});
-    std::vector<std::string> written;
-    for (const WebPage& p : pages.pages)
-        written.push_back(p.path);
-    if (!outputsSpareInputs(written, {files[0], buttonFile.value_or(""), titlesFile.value_or("")},
-                            err))
-        return 1;
-    const WriteOutcome outcome = writeWebPages(pages);
-    if (!outcome.ok) {
+    std::vector<std::string> build(const exports::ExportSources& in,
+                                   const std::string& output) override {
+        pages_ = exportWebPages(
+            WebExportRequest{in.doc, in.buttons, in.titles, in.colours, in.links, options_, output});
+        std::vector<std::string> paths;
+        for (const WebPage& p : pages_.pages)
+            paths.push_back(p.path);
+        return paths;
+    }
+
+    bool write(std::ostream& err) override {
+        const WriteOutcome outcome = writeWebPages(pages_);
+        if (outcome.ok)
+            return true;
         std::string message = text::toUtf8(outcome.message.text);
         for (std::size_t at; (at = message.find("\r\n")) != std::string::npos;)
             message.erase(at, 1);
         err << message << "\n";
-        return 1;
+        return false;
     }
-    for (const WebPage& p : pages.pages)
-        out << p.path << "\n";
-    return 0;
+
+private:
+    WebOptions options_;
+    std::optional<bool> quick_;
+    std::optional<int> split_;
+    bool mac_ = false;
+    WebExportResult pages_;
+};
+
+} // namespace
+
+std::unique_ptr<ExportJob> startWebExport(const SettingsSource& settings) {
+    return std::make_unique<WebJob>(settings);
+}
+
+int exportWebCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                     const SettingsSource& settings) {
+    return runExportCommand(*findExportCommand(coreExportCommands(), "--export-web"), args, out,
+                            err, settings);
 }
 
 } // namespace tallix::cli

@@ -74,7 +74,47 @@ void recolourCommentMarkers(RichTextBuffer& b, Colour c) {
     b.select(0, 0);
 }
 
+std::vector<CommentMark> findCommentMarks(const RichTextBuffer& b) {
+    std::vector<CommentMark> marks;
+    const int length = b.length();
+    for (int i = 0; i < length;) {
+        if (b.colourAt(i) != CommentMarkerColour) {
+            ++i;
+            continue;
+        }
+        int j = i;
+        int number = 0;
+        bool digits = true;
+        while (j < length && b.colourAt(j) == CommentMarkerColour) {
+            const char16_t c = b.charAt(j);
+            if (c < u'0' || c > u'9' || number > 100000)
+                digits = false;
+            else
+                number = number * 10 + (c - u'0');
+            ++j;
+        }
+        if (digits && number > 0) {
+            int span = i;
+            while (span > 0 && b.colourAt(span - 1) == CommentedSpanColour)
+                --span;
+            marks.push_back(CommentMark{number, i, j - i, span});
+        }
+        i = j;
+    }
+    return marks;
+}
+
 RtfExportResult exportRtf(const RtfExportRequest& in, const Progress& progress) {
+    RtfBuild built = buildRtfText(in, progress);
+    step(progress, u"Saving file...", 9);
+    RtfExportResult result;
+    result.statistics = std::move(built.statistics);
+    result.bytes = in.doc.scratch().saveRtf();
+    in.doc.scratch().clear();
+    return result;
+}
+
+RtfBuild buildRtfText(const RtfExportRequest& in, const Progress& progress) {
     MarkedDocument& doc = in.doc;
     // A step of the essay's history, which also tells that the document changed.
     scan::stripEnd(doc.essay());
@@ -82,7 +122,7 @@ RtfExportResult exportRtf(const RtfExportRequest& in, const Progress& progress) 
     b.clear();
     step(progress, u"Starting export", 0);
 
-    RtfExportResult result;
+    RtfBuild result;
     step(progress, u"Counting errors...", 1);
     result.statistics = stats::countErrors(doc.essay(), b, in.buttons);
 
@@ -90,6 +130,8 @@ RtfExportResult exportRtf(const RtfExportRequest& in, const Progress& progress) 
     b.loadFromBytes(doc.essay().saveRtf());
     scan::removeBookmarks(b);
 
+    result.marks = findCommentMarks(b);
+    result.essayLength = b.length();
     step(progress, u"Changing colours...", 3);
     recolourCommentMarkers(b, in.colours.colour(ColourRole::Comment));
 
@@ -142,9 +184,6 @@ RtfExportResult exportRtf(const RtfExportRequest& in, const Progress& progress) 
         b.setSelText(list);
     }
 
-    step(progress, u"Saving file...", 9);
-    result.bytes = b.saveRtf();
-    b.clear();
     return result;
 }
 

@@ -50,8 +50,30 @@ struct RtfExportResult {
 // when c is that green).
 void recolourCommentMarkers(RichTextBuffer& b, Colour c);
 
+// A comment marker of the essay as the export finds it: its number, its digits,
+// and the navy span before it (spanStart == start when the marker is bare).
+struct CommentMark {
+    int number = 0;
+    int start = 0;
+    int length = 0;
+    int spanStart = 0;
+};
+// The comment markers of b (green runs of digits), in text order.
+std::vector<CommentMark> findCommentMarks(const RichTextBuffer& b);
+
+// The export's text as it stands in the scratch buffer before it is saved, with
+// what the PDF and Word exports build on it.
+struct RtfBuild {
+    stats::ErrorStatisticsTable statistics;
+    std::vector<CommentMark> marks; // in the scratch buffer's essay
+    int essayLength = 0;            // where the appended sections begin
+};
 // Trims the end of the essay (the one change to the open document), counts the
-// errors, and builds the file in the scratch buffer, which is empty afterwards.
+// errors, and builds the export's text in the scratch buffer, leaving it there.
+// Progress runs to "Comments...", position 8.
+RtfBuild buildRtfText(const RtfExportRequest& in, const Progress& progress = {});
+
+// buildRtfText, then the scratch buffer saved as RTF and emptied.
 RtfExportResult exportRtf(const RtfExportRequest& in, const Progress& progress = {});
 
 } // namespace tallix::exports

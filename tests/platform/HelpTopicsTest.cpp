@@ -310,6 +310,7 @@ TEST(HelpTopicsTest, EveryCommandLineOptionIsExplainedOnTheCommandLinePage) {
     const std::set<std::string> options = optionsOf(help.out);
     // The list is read from the program: its commands are all there.
     for (const char* command : {"--import", "--export-web", "--export-text", "--export-rtf",
+                                "--export-pdf", "--export-docx", "--author",
                                 "--stats", "--count-errors", "--help", "--version"})
         EXPECT_TRUE(options.count(command)) << command << " is not in the --help text";
 
