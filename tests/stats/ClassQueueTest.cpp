@@ -5,6 +5,7 @@
 
 #include "document/EssayImport.h"
 #include "document/RtfReader.h"
+#include "platform/TextCodec.h"
 
 #include "StatsTestSupport.h"
 #include "TestFiles.h"

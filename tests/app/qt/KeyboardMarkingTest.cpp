@@ -49,7 +49,8 @@ protected:
     RichTextBuffer& essay() { return w->document().essay(); }
     void press(const QString& key) {
         const QKeySequence k = QKeySequence::fromString(key, QKeySequence::PortableText);
-        QTest::keyClick(QApplication::focusWidget(), k[0].key(), k[0].keyboardModifiers());
+        QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : w.get();
+        QTest::keyClick(target, k[0].key(), k[0].keyboardModifiers());
         QApplication::processEvents();
     }
 
@@ -216,8 +217,11 @@ TEST_F(KeyboardMarkingTest, TheEditorGivesKeysRefusesClashesAndTheKeysAreKeptPer
     editor->btnOKClick();
     EXPECT_EQ(w->buttonKeys().key(3), "Ctrl+J");
     EXPECT_TRUE(w->btnErr[2]->toolTip().contains(QStringLiteral("J")));
+    EXPECT_FALSE(editor->isVisible());
+    EXPECT_EQ(w->actButtonKey[2]->shortcut(), QKeySequence(QStringLiteral("Ctrl+J")));
     essay().select(0, 3);
     w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
     w->MarkRichEdit->setFocus();
     press(QStringLiteral("Ctrl+J"));
     EXPECT_EQ(essay().text().substr(0, 17), u"TehCapitalization");
