@@ -219,6 +219,18 @@ TEST_F(ClassQueueWindowTest, ClassStatisticsCountTheMarkedFilesOfTheQueue) {
     w->frmMultiStats->close();
 }
 
+TEST_F(ClassQueueWindowTest, AFolderGivenAtStartOpensAsAClassWhenTheWindowIsShown) {
+    w->document().documentChanged = false;
+    w->close();
+    w = std::make_unique<TfrmTallix32>(settings);
+    w->openClassAtShow({QString::fromStdString(classFolder())});
+    EXPECT_TRUE(w->classQueue().empty());
+    w->show();
+    QApplication::processEvents();
+    EXPECT_EQ(w->classQueue().size(), 5);
+    EXPECT_EQ(openFile(), "adams_1001_essay.tlx");
+}
+
 TEST_F(ClassQueueWindowTest, AFolderWithoutEssaysOpensNothing) {
     fs::create_directory(home.file("empty"));
     EXPECT_FALSE(w->OpenClass({QString::fromStdString(home.file("empty"))}));
