@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QFrame>
 #include <QKeyEvent>
+#include <QKeySequenceEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -154,7 +155,9 @@ TfrmAnnButtons::TfrmAnnButtons(TfrmTallix32& mainWindow, SettingsStore& settings
 
     // The window is laid out in the tab order a teacher works in.
     setTabOrder(mmoTitle, editCaption);
-    setTabOrder(editCaption, editShortDesc);
+    setTabOrder(editCaption, editKey);
+    setTabOrder(editKey, btnClearKey);
+    setTabOrder(btnClearKey, editShortDesc);
     setTabOrder(editShortDesc, mmoLongDesc);
     setTabOrder(mmoLongDesc, btnInsert);
     setTabOrder(btnInsert, btnDelete);
@@ -302,6 +305,36 @@ void TfrmAnnButtons::buildFields() {
     editCaption->setGeometry(FieldsLeft, 109, 90, 24);
     lblCaption->setBuddy(editCaption);
 
+    // The button's key, beside its caption: what pressing it in the marking window
+    // does is what clicking the button does.
+    lblKey = new QLabel(QStringLiteral("Key:"), client);
+    lblKey->setObjectName(QStringLiteral("lblKey"));
+    lblKey->setFont(labelFont);
+    setTextColour(lblKey, LabelColour, QPalette::WindowText);
+    lblKey->setGeometry(FieldsLeft + 100, 92, FieldsWidth - 100, 16);
+    editKey = new QKeySequenceEdit(client);
+    editKey->setObjectName(QStringLiteral("editKey"));
+    editKey->setToolTip(QStringLiteral(
+        "Press the key that does what this button does (Ctrl or Alt with a letter or digit, "
+        "or a function key)"));
+    editKey->setGeometry(FieldsLeft + 100, 109, FieldsWidth - 160, 24);
+    lblKey->setBuddy(editKey);
+    btnClearKey = new QPushButton(QStringLiteral("No Key"), client);
+    btnClearKey->setObjectName(QStringLiteral("btnClearKey"));
+    btnClearKey->setToolTip(QStringLiteral("This button has no key"));
+    btnClearKey->setAutoDefault(false);
+    btnClearKey->setGeometry(FieldsLeft + FieldsWidth - 56, 108, 56, 26);
+    connect(editKey, &QKeySequenceEdit::editingFinished, this, [this] {
+        if (syncing_)
+            return;
+        // One key, not a sequence of them.
+        const QKeySequence typed = editKey->keySequence();
+        const QString key = typed.isEmpty() ? QString()
+                                            : QKeySequence(typed[0]).toString(QKeySequence::PortableText);
+        setCurrentKey(key);
+    });
+    connect(btnClearKey, &QPushButton::clicked, this, [this] { setCurrentKey(QString()); });
+
     label(lblShortDesc, "lblShortDesc", QStringLiteral("Short description (for body RTF text):"),
           142);
     editShortDesc = new QLineEdit(client);
@@ -379,6 +412,7 @@ void TfrmAnnButtons::showEvent(QShowEvent* e) {
 
 void TfrmAnnButtons::FormShow() {
     editor_.start(main_.annotationSet());
+    keys_ = main_.buttonKeys();
     showTitle();
     showFileInUse();
     makeFirstEntryCurrent();
@@ -394,7 +428,13 @@ void TfrmAnnButtons::showButtons() {
     for (int n = 1; n <= AnnotationEntryCount; ++n) {
         QPushButton* b = entryButton(n);
         b->setText(qs(editor_.set().caption(n)));
-        b->setToolTip(qs(editor_.set().longText(n)));
+        QString tip = qs(editor_.set().longText(n));
+        if (!keys_.key(n).empty())
+            tip += (tip.isEmpty() ? QString() : QStringLiteral(" ")) + QStringLiteral("(") +
+                   QKeySequence::fromString(qpath(keys_.key(n)), QKeySequence::PortableText)
+                       .toString(QKeySequence::NativeText) +
+                   QStringLiteral(")");
+        b->setToolTip(tip);
     }
     showCurrentMark();
 }
@@ -418,6 +458,33 @@ void TfrmAnnButtons::loadFields() {
     for (QWidget* w : std::initializer_list<QWidget*>{editCaption, editShortDesc, mmoLongDesc})
         setTextColour(w, c);
     syncing_ = false;
+    loadKey();
+}
+
+void TfrmAnnButtons::loadKey() {
+    syncing_ = true;
+    editKey->setKeySequence(
+        QKeySequence::fromString(qpath(keys_.key(editor_.current())), QKeySequence::PortableText));
+    syncing_ = false;
+}
+
+bool TfrmAnnButtons::setCurrentKey(const QString& key) {
+    const int n = editor_.current();
+    const std::u16string clash =
+        keyClash(keys_, n, key.toStdString(), main_.reservedKeys(), editor_.set());
+    if (!clash.empty()) {
+        showMessage(this, qs(clash), MessageType::Warning, buttons::Ok, ButtonEditorHelpContext);
+        loadKey();
+        return false;
+    }
+    keys_.setKey(n, key.toStdString());
+    loadKey();
+    showButtons();
+    return true;
+}
+
+void TfrmAnnButtons::storeKeys(const std::string& buttonFile) {
+    main_.storeButtonKeys(buttonFile, keys_);
 }
 
 void TfrmAnnButtons::showTitle() {
@@ -531,6 +598,7 @@ bool TfrmAnnButtons::ReadButtonFile(const QString& path) {
         return false;
     }
     main_.setButtonFilePath(path.toStdString());
+    keys_ = main_.storedButtonKeys(path.toStdString());
     showTitle();
     showFileInUse();
     makeFirstEntryCurrent();
@@ -567,6 +635,7 @@ bool TfrmAnnButtons::WriteButtonFile(const QString& path) {
         return false;
     }
     main_.setButtonFilePath(path.toStdString());
+    storeKeys(path.toStdString()); // the keys go with the file
     showFileInUse();
     return true;
 }
@@ -578,6 +647,8 @@ void TfrmAnnButtons::AcceptButtons() {
     editor_.commit(typedFields());
     showButtons();
     main_.AcceptButtons(editor_.set());
+    main_.setButtonKeys(keys_);
+    storeKeys(main_.buttonFilePath());
 }
 
 QString TfrmAnnButtons::CheckAnnotations() const { return qs(checkAnnotations(editor_.set())); }

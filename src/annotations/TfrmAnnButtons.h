@@ -7,6 +7,7 @@
 // The window edits a copy of the marking window's set (the rules are those of
 // ButtonSetEditor); only Accept hands the copy over, in one change. Each showing
 // starts again from the set in use.
+#include "annotations/ButtonKeys.h"
 #include "annotations/ButtonSetEditing.h"
 
 #include <QDialog>
@@ -15,6 +16,7 @@
 
 class QAction;
 class QFrame;
+class QKeySequenceEdit;
 class QLabel;
 class QLineEdit;
 class QMenuBar;
@@ -66,6 +68,18 @@ public:
     // The warning about nested short texts, or an empty string.
     QString CheckAnnotations() const;
 
+    // --- button keys ---------------------------------------------------------------
+    // The keys being edited (they go to the marking window with the set on accept,
+    // and to the settings store for the button file then and when it is saved).
+    const ButtonKeys& keys() const { return keys_; }
+    // Gives the current entry the key (Qt's portable text; empty: no key). False,
+    // after a message saying why, when a menu command or another button has it or
+    // it would type in the essay; the entry keeps its key then.
+    bool setCurrentKey(const QString& key);
+    QLabel* lblKey = nullptr;
+    QKeySequenceEdit* editKey = nullptr;
+    QPushButton* btnClearKey = nullptr;
+
     // --- controls (named as the objects they are) ----------------------------------
     QMenuBar* MainMenu1 = nullptr;
     QAction *mnuOpen = nullptr, *mnuSave = nullptr, *mnuSaveAs = nullptr, *mnuClose = nullptr;
@@ -112,9 +126,13 @@ private:
     void makeFirstEntryCurrent();
     void longDescChanged();
 
+    void loadKey();
+    void storeKeys(const std::string& buttonFile);
+
     TfrmTallix32& main_;
     SettingsStore& settings_;
     ButtonSetEditor editor_;
+    ButtonKeys keys_;
     bool syncing_ = false; // set while the window writes into its own fields
 };
 

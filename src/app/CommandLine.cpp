@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 
+#include "document/EssayImport.h"
 #include "document/MarkedDocument.h"
 #include "document/RtfReader.h"
 #include "platform/TextCodec.h"
@@ -20,6 +21,7 @@ namespace {
 
 void usage(std::ostream& to) {
     to << "usage: tallix32 [MARKED.tlx]\n"
+          "       tallix32 FOLDER | FILE FILE...\n"
           "       tallix32 --import ESSAY MARKED.tlx\n"
           "       tallix32 --stats [--buttons FILE.btn] [-o TABLE.txt] MARKED.tlx...\n"
           "       tallix32 --count-errors [--buttons FILE.btn] MARKED.tlx\n"
@@ -31,6 +33,10 @@ void usage(std::ostream& to) {
           "       tallix32 --help | --version\n"
           "\n"
           "  MARKED.tlx                 open a marked file\n"
+          "  FOLDER, FILE FILE...       open a class: its marked files and essays (.rtf,\n"
+          "                             .docx, .odt, .txt, .pdf) listed by student; each\n"
+          "                             essay is imported on first opening into a marked\n"
+          "                             file beside it\n"
           "  --import ESSAY MARKED.tlx  import an RTF, Word (.docx), OpenDocument (.odt)\n"
           "                             or text essay and save it as a marked file,\n"
           "                             without opening a window\n"
@@ -149,23 +155,11 @@ int runStats(const std::vector<std::string>& args, bool classTable, std::ostream
 int importToMarkedFile(const std::string& essay, const std::string& marked, std::ostream& err) {
     if (!outputsSpareInputs({marked}, {essay}, err))
         return 1;
-    // The reader follows the content, not the file name; the message follows the
-    // reader the content asks for. Its first bytes tell.
-    std::string head;
-    ImportKind kind = ImportKind::Text;
-    if (fileio::readFileHead(essay, head, 64).ok && looksLikeRtf(head))
-        kind = ImportKind::Rtf;
-
-    MarkedDocument doc;
-    doc.clear();
-    FileOutcome loaded = doc.importEssay(essay, kind);
-    if (!loaded.ok) {
-        err << text::toUtf8(loaded.message.text) << "\n" << essay << "\n";
-        return 1;
-    }
-    FileOutcome saved = doc.saveTlx(marked);
-    if (!saved.ok) {
-        err << text::toUtf8(saved.message.text) << "\n";
+    const MarkedImportOutcome r = tallix::importToMarkedFile(essay, marked);
+    if (!r.outcome.ok) {
+        err << text::toUtf8(r.outcome.message.text) << "\n";
+        if (r.readFailed)
+            err << essay << "\n";
         return 1;
     }
     return 0;
@@ -206,11 +200,14 @@ std::optional<int> run(const std::vector<std::string>& args, std::ostream& out,
         return runExportCommand(*command, {args.begin() + 1, args.end()}, out, err, *settings);
     if (first == "--stats" || first == "--count-errors")
         return runStats(args, first == "--stats", out, err, *settings);
-    if (isOption(first) || args.size() != 1) {
-        err << "tallix32: unknown option or wrong number of arguments\n";
-        usage(err);
-        return 2;
-    }
+    // A marked file, a class folder, or several files of a class: the window opens
+    // them.
+    for (const std::string& a : args)
+        if (isOption(a)) {
+            err << "tallix32: unknown option or wrong number of arguments\n";
+            usage(err);
+            return 2;
+        }
     return std::nullopt;
 }
 

@@ -257,8 +257,10 @@ void TfrmTallix32::FormCreate() {
     // Until the teacher saves a set of their own, the one installed with the
     // program serves.
     readButtonFile(buttons_, readableFile(qpath(buttonFilePath_)).toStdString());
+    buttonKeys_ = storedButtonKeys(buttonFilePath_);
     buttons_.addListener([this](const AnnotationSet&) { showButtonSet(); });
     showButtonSet();
+    buildClassPanel();
 
     createStatisticsWindows();
     createRecovery();
@@ -273,6 +275,9 @@ void TfrmTallix32::FormCreate() {
     for (QWidget* field : findChildren<QWidget*>())
         if (field != MarkRichEdit && field->focusPolicy() != Qt::NoFocus)
             field->installEventFilter(this);
+    // The essay would page with Ctrl+PgUp and Ctrl+PgDown; they move through the
+    // class instead.
+    MarkRichEdit->installEventFilter(this);
 }
 
 void TfrmTallix32::buildToolbar() {
@@ -636,6 +641,11 @@ void TfrmTallix32::buildMenus() {
         connect(a, &QAction::triggered, this, [this, n] { mnuBookClick(n); });
     }
 
+    // Moving about the essay and the class from the keyboard.
+    QMenu* go = menu(nullptr, QStringLiteral("&Go"), "mnuGo", KeyboardHelpContext);
+    buildKeyboardCommands(marking, go);
+    buildClassCommands(file, go);
+
     QMenu* options =
         menu(nullptr, QStringLiteral("&Options"), "mnuOptions", OptionsMenuHelpContext);
     item(options, mnuAnnotationButtons, QStringLiteral("Annotation &Buttons"),
@@ -765,7 +775,11 @@ void TfrmTallix32::FormResize() {
     StatusBar1->setGeometry(0, t, w, StatusHeight);
     statusPanels[0]->setGeometry(0, 0, 200, StatusHeight);
     statusPanels[1]->setGeometry(202, 0, 100, StatusHeight);
-    statusPanels[2]->setGeometry(304, 0, std::max(50, w - 304), StatusHeight);
+    // The class's progress ("12 of 28 graded") at the right while a class is open.
+    const int classWidth = lblClassProgress && lblClassProgress->isVisible() ? 120 : 0;
+    statusPanels[2]->setGeometry(304, 0, std::max(50, w - 304 - classWidth), StatusHeight);
+    if (classWidth > 0)
+        lblClassProgress->setGeometry(w - classWidth + 2, 0, classWidth - 2, StatusHeight);
     pnlButtons->setGeometry(w - ButtonPanelWidth, ToolbarHeight, ButtonPanelWidth,
                             t - ToolbarHeight);
     const int b = pnlButtons->x() - 4; // B: the essay's right edge
@@ -816,6 +830,12 @@ void TfrmTallix32::FormShow() {
         openAtShow_.clear();
         if (!restored)
             LoadTlxFile(path);
+    }
+    if (!classAtShow_.isEmpty()) {
+        const QStringList paths = classAtShow_;
+        classAtShow_.clear();
+        if (!restored)
+            OpenClass(paths);
     }
 }
 
@@ -925,6 +945,7 @@ void TfrmTallix32::showButtonSet() {
         b->setText(qs(buttons_.caption(n)));
         b->setToolTip(qs(buttons_.longText(n)));
     }
+    showButtonKeys(); // the tooltips name the keys
     statusPanels[0]->setText(qs(buttonFileStatusText(buttonFilePath_)));
 }
 
@@ -1101,6 +1122,12 @@ void TfrmTallix32::annotationButtonClick(int tag) {
 }
 
 void TfrmTallix32::spdDeleteAnnotationClick() {
+    // The annotation a move selected is taken out as if the caret were in it.
+    RichTextBuffer& essay = doc_.essay();
+    if (movedTo_ && essay.selStart() == movedTo_->start && essay.selLength() == movedTo_->length &&
+        essay.selLength() > 0)
+        essay.select(navigation::caretInside(*movedTo_), 0);
+    movedTo_.reset();
     DeleteAnnotationOutcome r = deleteAnnotation(doc_.essay());
     if (r.message)
         showMessageWithHelp(r.message->message, r.message->helpButton);
@@ -1437,6 +1464,9 @@ QAction* TfrmTallix32::menuCommandForKey(const QKeyEvent& key) const {
     for (QAction* a : menuBar()->findChildren<QAction*>())
         if (a->isEnabled() && a->shortcuts().contains(pressed))
             return a;
+    for (QAction* a : actButtonKey)
+        if (a && a->isEnabled() && a->shortcuts().contains(pressed))
+            return a;
     return nullptr;
 }
 
@@ -1447,6 +1477,14 @@ bool TfrmTallix32::eventFilter(QObject* watched, QEvent* e) {
         // stay with the field.
         auto* key = static_cast<QKeyEvent*>(e);
         auto* field = qobject_cast<QWidget*>(watched);
+        if (watched == MarkRichEdit) {
+            QAction* command = menuCommandForKey(*key);
+            if (command == mnuNextEssay || command == mnuPreviousEssay) {
+                key->ignore();
+                return true;
+            }
+            return QMainWindow::eventFilter(watched, e);
+        }
         if (field && field->window() == this && menuCommandForKey(*key)) {
             key->ignore();
             return true;

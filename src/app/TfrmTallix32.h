@@ -3,6 +3,9 @@
 // toolbar, the menus and the status bar. Every command asks the core to do the
 // work and shows the outcome; the rules live in the core.
 #include "annotations/AnnotationSet.h"
+#include "annotations/ButtonKeys.h"
+#include "document/MarkupMoves.h"
+#include "stats/ClassQueue.h"
 #include "document/DocumentCommands.h"
 #include "document/MarkedDocument.h"
 #include "export/OutputTitles.h"
@@ -12,12 +15,15 @@
 #include "stats/ErrorCounting.h"
 
 #include <QMainWindow>
+#include <QStringList>
 
 #include <array>
 #include <functional>
 #include <optional>
 
 class QAction;
+class QDockWidget;
+class QTreeWidget;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
@@ -65,6 +71,9 @@ public:
     MarkedDocument& document() { return doc_; }
     AnnotationSet& annotationSet() { return buttons_; }
     const std::string& buttonFilePath() const { return buttonFilePath_; }
+    // The class to open when the window is first shown (a folder, or several files
+    // given on the command line), in place of openAtShow.
+    void openClassAtShow(const QStringList& paths) { classAtShow_ = paths; }
 
     // --- commands ------------------------------------------------------------------
     void NewDocument();
@@ -337,6 +346,83 @@ private:
                        const std::function<ExportedFile(const web::Progress&)>& build);
     // --- end of text and RTF export ------------------------------------------------------
 
+public:
+    // --- marking from the keyboard (TfrmTallix32Keys.cpp) -------------------------------
+    // The buttons' keys in use: read for the button file in use at start-up, and
+    // whenever the button editor accepts a set. A key does what a click does.
+    const ButtonKeys& buttonKeys() const { return buttonKeys_; }
+    void setButtonKeys(const ButtonKeys& keys);
+    // The keys stored for a button file (defaults where none are stored), and
+    // storing them.
+    ButtonKeys storedButtonKeys(const std::string& buttonFile) const;
+    void storeButtonKeys(const std::string& buttonFile, const ButtonKeys& keys);
+    // The shortcuts and menu mnemonics of the window that a button key must not
+    // take.
+    std::vector<ReservedKey> reservedKeys() const;
+    // The type-to-find list of the buttons at the caret (Marking > Annotate from List).
+    void mnuAnnotateFromListClick();
+    // Next / previous annotation and comment: select it and bring it into view.
+    void mnuNextAnnotationClick(bool forward);
+    void mnuNextCommentClick(bool forward);
+    class ButtonFinderPopup* ButtonFinder = nullptr;
+    QAction *mnuAnnotateFromList = nullptr, *mnuNextAnnotation = nullptr,
+            *mnuPreviousAnnotation = nullptr, *mnuNextComment = nullptr,
+            *mnuPreviousComment = nullptr;
+    std::array<QAction*, 32> actButtonKey{};
+    static constexpr int KeyboardHelpContext = 43100;
+
+private:
+    void buildKeyboardCommands(QMenu* marking, QMenu* go);
+    void showButtonKeys();
+    ButtonKeys buttonKeys_;
+    // The mark the last move selected: Delete Annotation takes it out without
+    // asking about the selection.
+    std::optional<navigation::MarkSpan> movedTo_;
+    // --- end of marking from the keyboard -------------------------------------------------
+
+public:
+    // --- the class queue (TfrmTallix32Class.cpp) ---------------------------------------
+    // File > Open Class: a folder of essays, listed by student in the class panel.
+    void mnuOpenClassClick();
+    // Opens the queue of a folder, or of several files (the command line's). False
+    // when the folder could not be listed (the message was shown).
+    bool OpenClass(const QStringList& paths);
+    // Saves the essay open (a failed save stops the move and says so), then opens
+    // the next or previous essay of the queue that can be opened, without dialogs.
+    bool mnuNextEssayClick(int step);
+    // Opens row i of the queue (importing an essay on its first opening).
+    bool OpenClassRow(int row);
+    void mnuClassStatisticsClick();
+    const classqueue::ClassQueue& classQueue() const { return queue_; }
+    // Reads the rows not looked at yet (a few at a time between events), so that
+    // their states and error counts fill in; the tests call it to finish at once.
+    void scanClassQueue(int rows = 1 << 30);
+    QDockWidget* pnlClass = nullptr;
+    QTreeWidget* lvClass = nullptr;
+    QPushButton *btnPreviousEssay = nullptr, *btnNextEssay = nullptr,
+                *btnClassStatistics = nullptr;
+    QLabel* lblClassProgress = nullptr;
+    QAction *mnuOpenClass = nullptr, *mnuNextEssay = nullptr, *mnuPreviousEssay = nullptr,
+            *mnuClassStatistics = nullptr;
+    static constexpr int ClassQueueHelpContext = 43200;
+
+private:
+    void buildClassCommands(QMenu* file, QMenu* go);
+    void buildClassPanel();
+    void showClassQueue();
+    void showClassRow(int row);
+    void rememberClassQueue();
+    // Opens a row: Opened; Stopped (a save failed or a question was cancelled:
+    // nothing moves); Skipped (the row's file could not be imported or read: the
+    // row shows why, with a message unless quiet).
+    enum class RowOpen { Opened, Stopped, Skipped };
+    RowOpen openClassRow(int row, bool quiet);
+    // Before leaving the essay open: its row's state and count follow the document.
+    void noteOpenRow();
+    classqueue::ClassQueue queue_;
+    QTimer* classScanTimer_ = nullptr;
+    // --- end of the class queue --------------------------------------------------------
+
 protected:
     void showEvent(QShowEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
@@ -388,6 +474,7 @@ private:
     AnnotationSet buttons_;
     std::string buttonFilePath_;
     QString openAtShow_;
+    QStringList classAtShow_;
     bool shown_ = false;
     bool syncing_ = false; // set while the window writes into its own controls
     bool caretStatusPending_ = false;

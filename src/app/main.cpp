@@ -13,6 +13,7 @@
 #include "platform/qt/StoredSettings.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QGuiApplication>
 #endif
 
@@ -79,8 +80,14 @@ int main(int argc, char** argv) {
 #ifdef TALLIX_HAVE_QT
     tallix::initResources();
     tallix::SettingsStore settings;
-    const QString open = args.empty() ? QString() : QString::fromLocal8Bit(argv[1]);
-    tallix::TfrmTallix32 frmTallix32(settings, open);
+    QStringList given;
+    for (int i = 1; i < argc; ++i)
+        given << QString::fromLocal8Bit(argv[i]);
+    // One marked file opens as it always has; a folder, or several files, is a class.
+    const bool oneFile = given.size() == 1 && !QFileInfo(given.front()).isDir();
+    tallix::TfrmTallix32 frmTallix32(settings, oneFile ? given.front() : QString());
+    if (!given.isEmpty() && !oneFile)
+        frmTallix32.openClassAtShow(given);
     {
         tallix::TfrmSplash frmSplash;
         frmSplash.exec();

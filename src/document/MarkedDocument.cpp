@@ -371,6 +371,15 @@ EssayFile MarkedDocument::readEssayFile(const std::string& path, ImportKind kind
         }
         return f;
     }
+    // A PDF file read as text would come in as a screen of stray characters.
+    if (bytes.starts_with("%PDF-")) {
+        f.keepsDocument = true;
+        f.outcome = FileOutcome{
+            false, Message{u"Unable to import \"" + u16(path) +
+                               u"\": PDF files cannot be imported by this version.",
+                           MessageType::Warning, tlx::ImportWordHelpContext}};
+        return f;
+    }
     if (const fileio::FileResult r = fileio::readFile(path, bytes, tlx::MaxFileBytes); !r.ok)
         return refuse(r);
     if (!essay_.readContent(bytes, f.content).ok)

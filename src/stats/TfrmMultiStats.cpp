@@ -182,6 +182,16 @@ void TfrmMultiStats::btnClearClick() {
     ErrorGrid->clearRows(1);
 }
 
+void TfrmMultiStats::setFiles(const QStringList& paths) {
+    if (stats_.counting())
+        return;
+    btnClearClick();
+    for (const QString& path : paths) {
+        stats_.addFile(path.toStdString());
+        lbFiles->addItem(QString::fromStdString(stats_.fileName(int(stats_.files().size()) - 1)));
+    }
+}
+
 void TfrmMultiStats::setCommandsEnabled(bool on) {
     for (QPushButton* b : {btnAddFiles, btnDeleteFiles, btnClear, btnCount, btnCopy, btnSave})
         b->setEnabled(on);

@@ -34,6 +34,9 @@ public:
     void btnAddFilesClick();
     void btnDeleteFilesClick();
     void btnClearClick();
+    // Puts these files in the list in place of the ones there (the class queue's
+    // Class Statistics); the results are cleared. Refused while a count runs.
+    void setFiles(const QStringList& paths);
     void btnCountClick();
     void btnCopyClick();
     void btnSaveClick();

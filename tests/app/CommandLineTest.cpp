@@ -97,7 +97,7 @@ TEST(CommandLineOptions, HelpVersionAndUsageErrors) {
     EXPECT_EQ(version.status, 0);
     EXPECT_NE(version.out.find("Version 1.3: July 1998"), std::string::npos);
 
-    for (const char* bad : {"--frobnicate", "--import only-one", "--import a b c", "a b"}) {
+    for (const char* bad : {"--frobnicate", "--import only-one", "--import a b c", "a --frobnicate"}) {
         ProcessRun r = tallix32(dir, bad);
         EXPECT_EQ(r.status, 2) << bad;
         EXPECT_NE(r.err.find("usage:"), std::string::npos) << bad;

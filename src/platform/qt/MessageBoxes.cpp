@@ -362,6 +362,10 @@ std::optional<QStringList> runFileDialog(QWidget* parent, const FileRequest& req
     if (!suffix.isEmpty())
         dialog.setDefaultSuffix(suffix);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !(save && request.confirmOverwrite));
+    if (request.folder && !save) {
+        dialog.setFileMode(QFileDialog::Directory);
+        dialog.setOption(QFileDialog::ShowDirsOnly);
+    }
     if (!request.initialPath.isEmpty()) {
         const QFileInfo info(request.initialPath);
         if (info.isDir()) {

@@ -120,6 +120,7 @@ struct FileRequest {
     bool confirmOverwrite = false; // Save only
     int helpContext = 0;
     bool multiple = false; // Open only: several existing files may be chosen
+    bool folder = false;   // Open only: an existing folder is chosen, not a file
     // Save only: files the answer must not write over, by any spelling or link
     // (an export is never written over the marked file it comes from).
     QStringList keepFiles;

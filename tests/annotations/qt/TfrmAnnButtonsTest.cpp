@@ -166,7 +166,8 @@ TEST_F(ButtonEditorTest, InsertAndDeleteKeepToTheirGroup) {
     EXPECT_EQ(set.entry(28), defaults.entry(27));
     EXPECT_EQ(editor->btnErr[4]->text(), QString());
     EXPECT_EQ(editor->btnErr[5]->text(), QStringLiteral("Cou"));
-    EXPECT_EQ(editor->btnErr[5]->toolTip(), QStringLiteral("Count/non-count error"));
+    // The hint is the long text, with the button's key after it.
+    EXPECT_EQ(editor->btnErr[5]->toolTip(), QStringLiteral("Count/non-count error (Alt+6)"));
     EXPECT_TRUE(editor->editCaption->text().isEmpty() && editor->editShortDesc->text().isEmpty() &&
                 editor->mmoLongDesc->toPlainText().isEmpty());
     EXPECT_EQ(editor->CurrentEditorButton(), 5);
@@ -243,7 +244,7 @@ TEST_F(ButtonEditorTest, FieldsCommitOnSelectingAndTakeTheGroupsColour) {
     EXPECT_EQ(editor->editor().set().entry(31),
               (AnnotationEntry{u"Ex", u"Excellent", u"Excellent work"}));
     EXPECT_EQ(editor->btnGood[2]->text(), QStringLiteral("Ex"));
-    EXPECT_EQ(editor->btnGood[2]->toolTip(), QStringLiteral("Excellent work"));
+    EXPECT_EQ(editor->btnGood[2]->toolTip(), QStringLiteral("Excellent work (Shift+F7)"));
     EXPECT_EQ(editor->lblCaption->palette().color(QPalette::WindowText), QColor(128, 0, 0));
 
     // Closing without accepting leaves the set in use; the next showing starts
@@ -274,7 +275,7 @@ TEST_F(ButtonEditorTest, AfterAcceptTheMainWindowFollowsAtOnce) {
     EXPECT_TRUE(editor->isVisible());
     EXPECT_EQ(notices, 1);
     EXPECT_EQ(main->btnGood[2]->text(), QStringLiteral("Ex"));
-    EXPECT_EQ(main->btnGood[2]->toolTip(), QStringLiteral("Excellent work"));
+    EXPECT_EQ(main->btnGood[2]->toolTip(), QStringLiteral("Excellent work (Shift+F7)"));
     EXPECT_EQ(main->btnErr[1]->text(), QStringLiteral("Ar"));
     EXPECT_EQ(main->annotationSet().shortAnnotations()[31], u"Excellent");
     EXPECT_EQ(main->statusPanels[0]->text(), QStringLiteral("Button File: default.btn"));
