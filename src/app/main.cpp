@@ -16,6 +16,7 @@
 #endif
 
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -47,7 +48,20 @@ int main(int argc, char** argv) {
     if (!args.empty()) {
         // The command-line options read the settings the windows would start from,
         // and need no display.
-        QCoreApplication core(argc, argv);
+        // A chart image needs Qt's painting but no display: the offscreen platform.
+        std::unique_ptr<QCoreApplication> core;
+        if (tallix::cli::needsPainting(args)) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+            // Qt's notes on the desktop session that is not there are no concern
+            // of a script: only its errors are passed on.
+            qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& m) {
+                if (type == QtCriticalMsg || type == QtFatalMsg)
+                    std::cerr << m.toStdString() << "\n";
+            });
+            core = std::make_unique<QApplication>(argc, argv);
+        } else {
+            core = std::make_unique<QCoreApplication>(argc, argv);
+        }
         QCoreApplication::setApplicationName(QStringLiteral("Tallix32"));
         tallix::SettingsStore store;
         tallix::StoredSettings settings(store);

@@ -21,7 +21,9 @@ std::string studentFromFileName(const std::string& path) {
     if (name.empty())
         return name;
     auto underscore = name.find('_');
-    if (underscore != std::string::npos && underscore > 0)
+    if (underscore == 0)
+        return name; // nothing before the "_": the whole name, as promised
+    if (underscore != std::string::npos)
         return name.substr(0, underscore);
     auto dot = name.rfind('.');
     if (dot != std::string::npos && dot > 0)
