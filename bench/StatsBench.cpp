@@ -1,10 +1,13 @@
 // Error counting: one 1 MB marked essay with about 3,000 labels (CountErrors, with
-// its RTF copy), and the class table of 500 marked essays of 30 KB each against
-// just loading those files as marked files.
+// its RTF copy), the class table of 500 marked essays of 30 KB each against just
+// loading those files as marked files, and the parallel class count of 2,000 such
+// essays on 1, 2 and 4 worker threads (the files are kept in /var/tmp, for
+// bench/compare-class-count.sh to time the command line against cat).
 #include "MarkedEssay.h"
 
 #include "document/MarkedDocument.h"
 #include "stats/ErrorCounting.h"
+#include "stats/ClassCount.h"
 #include "stats/MultiStats.h"
 
 #include <benchmark/benchmark.h>
@@ -40,27 +43,44 @@ void BM_CountErrors(benchmark::State& state) {
 }
 BENCHMARK(BM_CountErrors)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 
-// 500 marked files of 30 KB, written once.
-const std::vector<std::string>& classFiles() {
-    static std::vector<std::string> files = [] {
-        std::vector<std::string> f;
-        const auto dir = std::filesystem::temp_directory_path() / "tallix-bench-class";
-        std::filesystem::create_directories(dir);
-        for (int i = 0; i < 500; ++i) {
-            const std::string path = (dir / ("essay" + std::to_string(i) + ".tlx")).string();
-            if (!std::filesystem::exists(path)) {
-                MarkedDocument doc;
-                doc.essay().assign(bench::makeMarkedEssay({30'000, -1, unsigned(100 + i)}));
-                doc.commentTexts.assign(5, u"A comment with Sp and Art in it.");
-                doc.notes.selectorMax = 5;
-                doc.saveTlx(path);
-            }
-            f.push_back(path);
+// Marked files of 30 KB, written once into a folder.
+std::vector<std::string> writeClass(const std::filesystem::path& dir, int count) {
+    std::vector<std::string> f;
+    std::filesystem::create_directories(dir);
+    for (int i = 0; i < count; ++i) {
+        const std::string path = (dir / ("essay" + std::to_string(i) + ".tlx")).string();
+        if (!std::filesystem::exists(path)) {
+            MarkedDocument doc;
+            doc.essay().assign(bench::makeMarkedEssay({30'000, -1, unsigned(100 + i)}));
+            doc.commentTexts.assign(5, u"A comment with Sp and Art in it.");
+            doc.notes.selectorMax = 5;
+            doc.saveTlx(path);
         }
-        return f;
-    }();
+        f.push_back(path);
+    }
+    return f;
+}
+
+const std::vector<std::string>& classFiles() {
+    static std::vector<std::string> files =
+        writeClass(std::filesystem::temp_directory_path() / "tallix-bench-class", 500);
     return files;
 }
+
+const std::vector<std::string>& bigClassFiles() {
+    static std::vector<std::string> files =
+        writeClass("/var/tmp/tallix-bench-class2000", 2000);
+    return files;
+}
+
+void BM_ClassCountJobs(benchmark::State& state) {
+    const auto& files = bigClassFiles();
+    const AnnotationSet set = benchSet();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(stats::countFiles(files, set, int(state.range(0))));
+    state.counters["files"] = double(files.size());
+}
+BENCHMARK(BM_ClassCountJobs)->Arg(1)->Arg(2)->Arg(4)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_ClassLoadOnly(benchmark::State& state) {
     const auto& files = classFiles();

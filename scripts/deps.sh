@@ -14,6 +14,8 @@ packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev qt6-b
           libreoffice-writer
           # Charts in the statistics windows and the chart the command line writes.
           qt6-charts-dev
+          # Charts saved as SVG drawings; Qt Charts' CMake files need Qt OpenGL's.
+          qt6-svg-dev libqt6opengl6-dev
           # Importing PDF essays.
           libpoppler-cpp-dev
           # Read back the exported PDF (pdftotext, pdffonts, pdftoppm); those tests

@@ -11,6 +11,7 @@
 #include "export/ExportInputs.h"
 #ifdef TALLIX_HAVE_QT
 #include "cli/qt/PdfCommand.h"
+#include "stats/qt/ChartImage.h"
 #endif
 
 #include <ostream>
@@ -23,7 +24,9 @@ void usage(std::ostream& to) {
     to << "usage: tallix32 [MARKED.tlx]\n"
           "       tallix32 FOLDER | FILE FILE...\n"
           "       tallix32 --import ESSAY MARKED.tlx\n"
-          "       tallix32 --stats [--buttons FILE.btn] [-o TABLE.txt] MARKED.tlx...\n"
+          "       tallix32 --stats [--buttons FILE.btn] [-o TABLE.txt] [--csv] [--by-student]\n"
+          "                [--student-folders] [--per-100-words] [--chart CHART.svg|.png]\n"
+          "                [--jobs N] MARKED.tlx...\n"
           "       tallix32 --count-errors [--buttons FILE.btn] MARKED.tlx\n"
           "       tallix32 --export-web MARKED.tlx PAGE.htm [options]\n"
           "       tallix32 --export-text MARKED.tlx OUT.txt [options]\n"
@@ -43,6 +46,17 @@ void usage(std::ostream& to) {
           "  --stats MARKED.tlx...      write the error statistics table of those files\n"
           "                             (one line per file, tab-separated) to standard\n"
           "                             output, or to the file given with -o\n"
+          "  --csv                      write the table as CSV (UTF-8) for spreadsheets\n"
+          "  --by-student               one line per student (the file name up to its\n"
+          "                             first \"_\", as course sites name downloads),\n"
+          "                             with the number of essays\n"
+          "  --student-folders          with --by-student: the folder of each file is\n"
+          "                             its student (one folder per student)\n"
+          "  --per-100-words            errors per 100 words instead of counts, with a\n"
+          "                             column of words\n"
+          "  --chart CHART.svg|.png     also draw the class's errors per category as a\n"
+          "                             bar chart (needs no display)\n"
+          "  --jobs N                   count on N threads (default: one per core)\n"
           "  --count-errors MARKED.tlx  print one essay's error counts: count TAB\n"
           "                             category, one line per category found\n"
           "  --buttons FILE.btn         count with this button file instead of the\n"
@@ -84,73 +98,23 @@ const std::vector<ExportCommand>& exportCommands() {
 
 bool isOption(const std::string& a) { return a.size() > 1 && a[0] == '-'; }
 
-// --stats and --count-errors: their options, then the marked files.
-struct StatsArguments {
-    std::optional<std::string> buttons;
-    std::optional<std::string> output;
-    std::vector<std::string> files;
-};
-
-std::optional<StatsArguments> parseStatsArguments(const std::vector<std::string>& args,
-                                                  bool allowOutput) {
-    StatsArguments a;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if ((arg == "--buttons" || (allowOutput && arg == "-o")) && i + 1 < args.size()) {
-            std::optional<std::string>& slot = arg == "-o" ? a.output : a.buttons;
-            if (slot)
-                return std::nullopt;
-            slot = args[++i];
-        } else if (isOption(arg)) {
-            return std::nullopt;
-        } else {
-            a.files.push_back(arg);
-        }
-    }
-    if (a.files.empty())
-        return std::nullopt;
-    return a;
-}
-
-int runStats(const std::vector<std::string>& args, bool classTable, std::ostream& out,
-             std::ostream& err, const SettingsSource& settings) {
-    std::optional<StatsArguments> a = parseStatsArguments(args, classTable);
-    if (!a || (!classTable && a->files.size() != 1)) {
-        usage(err);
-        return 2;
-    }
-    if (a->output) {
-        std::vector<std::string> inputs = a->files;
-        inputs.push_back(a->buttons.value_or(""));
-        if (!outputsSpareInputs({*a->output}, inputs, err))
-            return 1;
-    }
-    std::vector<std::string> errors;
-    std::optional<AnnotationSet> set = exports::storedButtonSet(a->buttons, settings, errors);
-    StatsCommandOutcome r;
-    if (set)
-        r = classTable ? classStatistics(a->files, *set) : essayStatistics(a->files[0], *set);
-    else
-        r.status = 1;
-    errors.insert(errors.end(), r.errors.begin(), r.errors.end());
-    for (const std::string& line : errors)
-        err << line << "\n";
-    if (!set)
-        return 1;
-    if (a->output) {
-        fileio::FileResult written = fileio::writeFileAtomic(*a->output, r.output);
-        if (!written.ok) {
-            err << "Unable to save the file " << *a->output << ": " << written.error << "\n";
-            return 1;
-        }
-    } else {
-        out << r.output;
-        out.flush();
-    }
-    return r.status;
+// The chart image of --stats --chart, drawn with Qt's painting where the program
+// has it (the offscreen platform was started for it).
+ChartWriter chartWriter() {
+#ifdef TALLIX_HAVE_QT
+    return [](const stats::CategoryChart& chart, const std::string& path) {
+        return writeCategoryChart(chart, path);
+    };
+#else
+    return {};
+#endif
 }
 
 } // namespace
+
+bool needsPainting(const std::vector<std::string>& args) {
+    return statsNeedsPainting(args) || (!args.empty() && args[0] == "--export-pdf");
+}
 
 int importToMarkedFile(const std::string& essay, const std::string& marked, std::ostream& err) {
     if (!outputsSpareInputs({marked}, {essay}, err))
@@ -198,8 +162,12 @@ std::optional<int> run(const std::vector<std::string>& args, std::ostream& out,
     }
     if (const ExportCommand* command = findExportCommand(exportCommands(), first))
         return runExportCommand(*command, {args.begin() + 1, args.end()}, out, err, *settings);
-    if (first == "--stats" || first == "--count-errors")
-        return runStats(args, first == "--stats", out, err, *settings);
+    if (first == "--stats" || first == "--count-errors") {
+        if (std::optional<int> status = statsCommand(args, out, err, *settings, chartWriter()))
+            return *status;
+        usage(err);
+        return 2;
+    }
     // A marked file, a class folder, or several files of a class: the window opens
     // them.
     for (const std::string& a : args)

@@ -23,6 +23,10 @@ inline constexpr char VersionLine[] = "Version 1.3: July 1998";
 std::optional<int> run(const std::vector<std::string>& args, std::ostream& out,
                        std::ostream& err, const SettingsSource* settings = nullptr);
 
+// True when the command line draws an image (a chart), for which the program
+// starts Qt's offscreen platform: it needs painting, not a display.
+bool needsPainting(const std::vector<std::string>& args);
+
 // Imports an essay (RTF or text, chosen by its content) and saves it as a marked
 // file. Returns 0, or 1 after writing the failure to err.
 int importToMarkedFile(const std::string& essay, const std::string& marked, std::ostream& err);

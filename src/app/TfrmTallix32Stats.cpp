@@ -15,6 +15,8 @@ void TfrmTallix32::createStatisticsWindows() {
     frmErrors = new TfrmErrors(this);
     frmErrors->recount = [this] { CountErrors(); };
     frmErrors->errorColour = [this] { return output_.colours.colour(ColourRole::Error); };
+    frmErrors->buttonSet = [this]() -> const AnnotationSet& { return buttons_; };
+    frmErrors->wordCount = [this] { return stats::countWords(doc_.essay().text()); };
     // The grid's heading is the title in use when the window is made.
     frmMultiStats = new TfrmMultiStats(
         this, QString::fromStdU16String(output_.titles.errorTypeTitle));

@@ -18,6 +18,7 @@
 #endif
 
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -48,25 +49,26 @@ int main(int argc, char** argv) {
 #ifdef TALLIX_HAVE_QT
     if (!args.empty()) {
         // The command-line options read the settings the windows would start from,
-        // and need no display. The PDF export paints its pages with Qt's fonts and
-        // text layout, which need a GUI application: on the offscreen platform,
+        // and need no display. The PDF export and a chart image paint with Qt's fonts
+        // and text layout, which need a GUI application: on the offscreen platform,
         // whatever display there is or is not.
-        std::optional<int> status;
-        auto runOptions = [&] {
-            QCoreApplication::setApplicationName(QStringLiteral("Tallix32"));
-            tallix::SettingsStore store;
-            tallix::StoredSettings settings(store);
-            status = tallix::cli::run(args, std::cout, std::cerr, &settings);
-        };
-        if (args[0] == "--export-pdf") {
+        std::unique_ptr<QCoreApplication> core;
+        if (tallix::cli::needsPainting(args)) {
             qputenv("QT_QPA_PLATFORM", "offscreen");
-            QGuiApplication painting(argc, argv);
-            runOptions();
+            // Qt's notes on the desktop session that is not there are no concern
+            // of a script: only its errors are passed on.
+            qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& m) {
+                if (type == QtCriticalMsg || type == QtFatalMsg)
+                    std::cerr << m.toStdString() << "\n";
+            });
+            core = std::make_unique<QApplication>(argc, argv);
         } else {
-            QCoreApplication core(argc, argv);
-            runOptions();
+            core = std::make_unique<QCoreApplication>(argc, argv);
         }
-        if (status)
+        QCoreApplication::setApplicationName(QStringLiteral("Tallix32"));
+        tallix::SettingsStore store;
+        tallix::StoredSettings settings(store);
+        if (std::optional<int> status = tallix::cli::run(args, std::cout, std::cerr, &settings))
             return *status;
     }
     // No display name: window titles are the program's own captions, with nothing

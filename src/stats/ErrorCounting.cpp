@@ -1,6 +1,7 @@
 #include "stats/ErrorCounting.h"
 
 #include "document/Scanning.h"
+#include "platform/CaseFold.h"
 
 #include <string>
 
@@ -37,14 +38,63 @@ int countLabels(RichTextBuffer& b, std::u16string_view shortText) {
     return count;
 }
 
+namespace {
+
+bool holdsLineBreak(std::u16string_view s) {
+    return s.find_first_of(u"\r\n") != std::u16string_view::npos;
+}
+
+} // namespace
+
 ErrorCounts countErrorLabels(RichTextBuffer& b, const AnnotationSet& set,
                              const CountProgress& progress) {
+    // A label counts when every one of its characters is red, so every label lies
+    // inside a run of red characters. One pass over the colours finds those runs,
+    // and each short text is matched only inside them, at every start position,
+    // exactly as the search from one position after each match would find it.
+    struct Pattern {
+        std::size_t entry;
+        std::u16string folded;
+    };
     ErrorCounts counts{};
+    std::vector<Pattern> patterns;
     for (int n = FirstErrorEntry; n <= LastErrorEntry; ++n) {
-        counts[std::size_t(n - 1)] = countLabels(b, set.shortText(n));
-        if (progress)
-            progress();
+        const std::u16string& s = set.shortText(n);
+        if (s.empty())
+            continue;
+        // A short text with a line break in it is searched as the caret finds it
+        // (a selection never ends inside a CR LF pair); no button set written by the
+        // editor holds one, so the slow path is only there to keep the rule whole.
+        if (holdsLineBreak(s))
+            counts[std::size_t(n - 1)] = countLabels(b, s);
+        else
+            patterns.push_back(Pattern{std::size_t(n - 1), foldedCopy(s)});
     }
+    std::u16string run;
+    const int length = b.length();
+    for (int pos = 0; pos < length;) {
+        if (b.colourAt(pos) != markup::ErrorLabelColour) {
+            ++pos;
+            continue;
+        }
+        const int start = pos;
+        while (pos < length && b.colourAt(pos) == markup::ErrorLabelColour)
+            ++pos;
+        run = foldedCopy(b.textRange(start, pos - start));
+        const std::u16string_view view(run);
+        for (const Pattern& p : patterns) {
+            if (p.folded.size() > view.size())
+                continue;
+            int found = 0;
+            for (std::size_t at = view.find(p.folded); at != std::u16string_view::npos;
+                 at = view.find(p.folded, at + 1))
+                ++found;
+            counts[p.entry] += found;
+        }
+    }
+    if (progress)
+        for (int n = FirstErrorEntry; n <= LastErrorEntry; ++n)
+            progress();
     return counts;
 }
 

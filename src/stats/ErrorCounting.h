@@ -61,7 +61,10 @@ using CountProgress = std::function<void()>;
 int countLabels(RichTextBuffer& b, std::u16string_view shortText);
 
 // The labels of error entries 1 to 28 of set in b (0 for an entry with an empty
-// short text).
+// short text): the counts countLabels gives entry by entry, found in one pass over
+// the text's colours for all the entries, each short text matched only inside the
+// runs of red characters. (A short text holding a line break, which no button
+// file can hold, is searched on its own as countLabels searches.)
 ErrorCounts countErrorLabels(RichTextBuffer& b, const AnnotationSet& set,
                              const CountProgress& progress = {});
 

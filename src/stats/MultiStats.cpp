@@ -2,6 +2,7 @@
 
 #include "document/RecentFiles.h"
 #include "platform/TextCodec.h"
+#include "stats/StatsTables.h"
 
 namespace tallix::stats {
 
@@ -36,7 +37,6 @@ void MultiFileStatistics::clear() {
         a.clear();
     for (auto& d : descriptions_)
         d.clear();
-    reCount_.clear();
 }
 
 std::string MultiFileStatistics::fileName(int index) const {
@@ -52,8 +52,7 @@ int MultiFileStatistics::count(const AnnotationSet& buttons, const MultiStatsCal
     // Everything the count reads is taken now: the list, and the set whole.
     const AnnotationSet set(buttons);
     const std::vector<std::string> list = files_;
-    reCount_.clear();
-    perFile_.assign(list.size(), ErrorCounts{});
+    perFile_.assign(list.size(), FileCount{});
     totals_ = {};
     for (int n = FirstErrorEntry; n <= LastErrorEntry; ++n) {
         abbreviations_[std::size_t(n - 1)] = set.caption(n);
@@ -62,29 +61,30 @@ int MultiFileStatistics::count(const AnnotationSet& buttons, const MultiStatsCal
     countedFiles_ = list;
 
     int failed = 0;
-    try {
-        for (std::size_t f = 0; f < list.size(); ++f) {
-            if (cb.fileStarted)
-                cb.fileStarted(int(f));
-            if (!reCount_.loadTlxFile(list[f]).ok) {
-                // Nothing of the file before it is counted again: a failed file
-                // contributes zeros.
-                ++failed;
-                reCount_.clear();
-                if (cb.warn)
-                    cb.warn(loadFailureMessage(fileNamePart(list[f])));
-                continue;
-            }
-            perFile_[f] = countErrorLabels(reCount_.essay(), set, cb.step);
-            for (std::size_t n = 0; n < totals_.size(); ++n)
-                totals_[n] += perFile_[f][n];
+    ClassCountCallbacks pool;
+    pool.fileDone = [&](int f, const FileCount& r) {
+        if (cb.fileStarted)
+            cb.fileStarted(f);
+        // A file that fails to load contributes zeros, and nothing of another file.
+        if (!r.loaded) {
+            ++failed;
+            if (cb.warn)
+                cb.warn(loadFailureMessage(fileNamePart(list[std::size_t(f)])));
         }
+        if (cb.progress)
+            cb.progress(f + 1, int(list.size()));
+    };
+    pool.waiting = cb.step;
+    try {
+        perFile_ = countFiles(list, set, jobs_ > 0 ? jobs_ : defaultJobs(), pool);
     } catch (...) {
+        perFile_.assign(list.size(), FileCount{});
         counting_ = false;
-        reCount_.clear();
         throw;
     }
-    reCount_.clear();
+    for (const FileCount& r : perFile_)
+        for (std::size_t n = 0; n < totals_.size(); ++n)
+            totals_[n] += r.counts[n];
     counting_ = false;
     return failed;
 }
@@ -104,7 +104,27 @@ const std::u16string& MultiFileStatistics::description(int entry) const {
 int MultiFileStatistics::fileCount(int file, int entry) const {
     if (file < 0 || file >= int(perFile_.size()) || !validEntry(entry))
         return 0;
-    return perFile_[std::size_t(file)][std::size_t(entry - 1)];
+    return perFile_[std::size_t(file)].counts[std::size_t(entry - 1)];
+}
+
+const FileCount& MultiFileStatistics::fileResult(int file) const {
+    static const FileCount none;
+    if (file < 0 || file >= int(perFile_.size()))
+        return none;
+    return perFile_[std::size_t(file)];
+}
+
+std::string MultiFileStatistics::countedFileName(int file) const {
+    if (file < 0 || file >= countedFileCount())
+        return {};
+    return fileNamePart(countedFiles_[std::size_t(file)]);
+}
+
+int MultiFileStatistics::totalWords() const {
+    int words = 0;
+    for (const FileCount& r : perFile_)
+        words += r.words;
+    return words;
 }
 
 std::vector<MultiStatsRow> MultiFileStatistics::rows() const {
@@ -116,24 +136,7 @@ std::vector<MultiStatsRow> MultiFileStatistics::rows() const {
 }
 
 std::u16string MultiFileStatistics::compileOutText() const {
-    std::vector<int> columns;
-    for (int n = FirstErrorEntry; n <= LastErrorEntry; ++n)
-        if (total(n) > 0)
-            columns.push_back(n);
-    std::u16string out = u"File";
-    for (int n : columns)
-        out += u"\t" + abbreviation(n);
-    out += u"\r\n";
-    for (int f = 0; f < countedFileCount(); ++f) {
-        out += text::fromUtf8(fileNamePart(countedFiles_[std::size_t(f)]));
-        for (int n : columns)
-            out += u"\t" + decimal(fileCount(f, n));
-        out += u"\r\n";
-    }
-    out += u"Total";
-    for (int n : columns)
-        out += u"\t" + decimal(total(n));
-    return out;
+    return tabText(statsTable(*this, TableOptions{}));
 }
 
 std::string MultiFileStatistics::outTextBytes() const {

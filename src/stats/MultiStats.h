@@ -4,10 +4,13 @@
 //
 // Each file is loaded as a marked file is opened (its RTF, less the trailer of
 // comments, feedback and grade, which is never counted) and its labels are counted
-// as for one essay (countErrorLabels). The button set is taken whole when a count
-// starts, so a change of set during a count does not mix two sets.
+// as for one essay (countErrorLabels), its words as the word count counts them.
+// The files are counted on several worker threads (countFiles), the results kept
+// in list order. The button set is taken whole when a count starts, so a change of
+// set during a count does not mix two sets.
 #include "annotations/AnnotationSet.h"
 #include "document/MarkedDocument.h"
+#include "stats/ClassCount.h"
 #include "stats/ErrorCounting.h"
 
 #include <array>
@@ -40,9 +43,11 @@ struct MultiStatsCallbacks {
     // A file could not be loaded: the warning to show. Counting goes on; that
     // file contributes zeros.
     std::function<void(const Message&)> warn;
-    // Called between steps (after each category of each file), so a window can
-    // let pending events through.
+    // Called while the workers count (at least every tenth of a second), so a
+    // window can let pending events through.
     std::function<void()> step;
+    // After each file, in list order: how many files are done, of how many.
+    std::function<void(int done, int total)> progress;
 };
 
 class MultiFileStatistics {
@@ -59,6 +64,9 @@ public:
     // The name of a file as the list shows it: the file name part of its path.
     std::string fileName(int index) const;
     bool counting() const { return counting_; }
+    // The worker threads a count uses; 0 (the default) means one per core.
+    void setJobs(int jobs) { jobs_ = jobs; }
+    int jobs() const { return jobs_; }
 
     // --- counting ------------------------------------------------------------------
     // Counts every file in the list with the button set. Returns how many files
@@ -76,6 +84,14 @@ public:
     // The count of entry n in the file at position f of the counted list.
     int fileCount(int file, int entry) const;
     int countedFileCount() const { return int(countedFiles_.size()); }
+    // The paths of the counted list, and the name of one as the list shows it.
+    const std::vector<std::string>& countedFiles() const { return countedFiles_; }
+    std::string countedFileName(int file) const;
+    // Everything the count found in the file at position f of the counted list
+    // (loaded, counts, words, date); an empty result outside the list.
+    const FileCount& fileResult(int file) const;
+    // The words of all counted files.
+    int totalWords() const;
     // The grid: a row for each entry whose total is greater than 0, in entry order.
     std::vector<MultiStatsRow> rows() const;
 
@@ -92,11 +108,11 @@ public:
 private:
     std::vector<std::string> files_;
     std::vector<std::string> countedFiles_;
-    std::vector<ErrorCounts> perFile_;
+    std::vector<FileCount> perFile_;
     ErrorCounts totals_{};
     std::array<std::u16string, ErrorEntryCount> abbreviations_;
     std::array<std::u16string, ErrorEntryCount> descriptions_;
-    MarkedDocument reCount_; // each file is loaded here for counting
+    int jobs_ = 0;
     bool counting_ = false;
 };
 

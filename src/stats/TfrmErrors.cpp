@@ -3,7 +3,11 @@
 
 #include "export/OutputColours.h"
 #include "platform/qt/HelpViewer.h"
+#include "stats/qt/ChartImage.h"
+#include "stats/qt/ChartPanel.h"
 #include "stats/qt/StringAlignGrid.h"
+
+#include <QCheckBox>
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -20,6 +24,7 @@ QColor qcolour(Colour c) { return QColor(redOf(c), greenOf(c), blueOf(c)); }
 constexpr int CountColumnWidth = 64;
 constexpr int TypeColumnWidth = 487;
 constexpr int GridHeight = 322;
+constexpr int ChartWidth = 470;
 
 } // namespace
 
@@ -57,11 +62,26 @@ TfrmErrors::TfrmErrors(QWidget* parent)
     btnOK = new QPushButton(QStringLiteral("&Close"), this);
     btnOK->setObjectName(QStringLiteral("btnOK"));
     btnOK->setDefault(true);
+    // The chart stands beside the grid, as high as the grid and its buttons.
+    chartErrors = new ChartPanel(stats::ErrorStatisticsHelpContext, this);
+    chartErrors->setObjectName(QStringLiteral("chartErrors"));
+    chkPer100Words = new QCheckBox(QStringLiteral("&Per 100 words"), this);
+    chkPer100Words->setObjectName(QStringLiteral("chkPer100Words"));
+    chkPer100Words->setToolTip(
+        QStringLiteral("Show errors per 100 words of the essay, so that long and short essays compare"));
+    connect(chkPer100Words, &QCheckBox::toggled, this, [this] { showChart(); });
+
     const int buttonsTop = 8 + GridHeight + 10;
-    const int clientWidth = gridWidth + 16;
-    btnRecount->setGeometry(clientWidth / 2 - 95, buttonsTop, 90, 26);
-    btnOK->setGeometry(clientWidth / 2 + 5, buttonsTop, 90, 26);
+    const int chartLeft = 8 + gridWidth + 8;
+    const int clientWidth = chartLeft + ChartWidth + 8;
+    const int gridCentre = 8 + gridWidth / 2;
+    btnRecount->setGeometry(gridCentre - 95, buttonsTop, 90, 26);
+    btnOK->setGeometry(gridCentre + 5, buttonsTop, 90, 26);
+    chartErrors->setGeometry(chartLeft, 8, ChartWidth, GridHeight + 10 + 26);
+    chkPer100Words->setGeometry(chartLeft, buttonsTop + 3, 140, 22);
+    chkPer100Words->raise();
     setFixedSize(clientWidth, buttonsTop + 26 + 10);
+    showChart();
 
     connect(btnRecount, &QPushButton::clicked, this, [this] {
         if (recount)
@@ -75,6 +95,15 @@ void TfrmErrors::showTable(const stats::ErrorStatisticsTable& table) {
     for (int row = 1; row < stats::ErrorStatisticsTable::RowCount; ++row)
         for (int column = 0; column < stats::ErrorStatisticsTable::ColumnCount; ++column)
             ErrorGrid->setCell(column, row, qs(table_.cell(column, row)));
+    if (buttonSet)
+        captions_ = buttonSet();
+    words_ = wordCount ? wordCount() : 0;
+    showChart();
+}
+
+void TfrmErrors::showChart() {
+    chart_ = stats::essayChart(table_, captions_, words_, chkPer100Words->isChecked());
+    chartErrors->setChart(newCategoryChart(chart_));
 }
 
 void TfrmErrors::showEvent(QShowEvent* e) {

@@ -5,18 +5,26 @@
 // openings.
 #include "annotations/AnnotationSet.h"
 #include "document/Markup.h"
+#include "stats/ErrorChart.h"
 #include "stats/MultiStats.h"
+#include "stats/Students.h"
 
 #include <QDialog>
 
 #include <functional>
 
+class QCheckBox;
 class QLabel;
 class QListWidget;
+class QProgressBar;
 class QPushButton;
+class QRadioButton;
+class QTabWidget;
+class QTreeWidget;
 
 namespace tallix {
 
+class ChartPanel;
 class TStringAlignGrid;
 
 class TfrmMultiStats : public QDialog {
@@ -45,10 +53,31 @@ public:
     void FormResize();
 
     const stats::MultiFileStatistics& statistics() const { return stats_; }
+    // The worker threads of a count (0: one per core).
+    void setJobs(int jobs) { stats_.setJobs(jobs); }
+
+    // What the charts show now: the class's bars, the students of the list, and
+    // the lines of the student selected in the student view.
+    const stats::CategoryChart& classChartData() const { return classChart_; }
+    const std::vector<stats::StudentRecord>& students() const { return students_; }
+    const stats::StudentSeries& studentChartData() const { return studentSeries_; }
+    // The grouping chosen in the student view.
+    stats::StudentGrouping grouping() const;
+    // The entries ticked in the student view's list of categories.
+    std::vector<int> tickedEntries() const;
 
     QListWidget* lbFiles = nullptr;
     QLabel* lblFiles = nullptr;
     TStringAlignGrid* ErrorGrid = nullptr;
+    // The grid, the class chart and the student view share the grid's place.
+    QTabWidget* tabsResults = nullptr;
+    ChartPanel* chartClass = nullptr;
+    QCheckBox* chkPer100Words = nullptr;
+    QRadioButton *rbNameFromFile = nullptr, *rbFolderPerStudent = nullptr;
+    QTreeWidget* tvStudents = nullptr;
+    QListWidget* lbCategories = nullptr;
+    ChartPanel* chartStudent = nullptr;
+    QProgressBar* pgsCount = nullptr;
     QPushButton *btnAddFiles = nullptr, *btnDeleteFiles = nullptr, *btnClear = nullptr,
                 *btnCount = nullptr, *btnCopy = nullptr, *btnSave = nullptr,
                 *btnClose = nullptr, *btnHelp = nullptr;
@@ -57,12 +86,21 @@ protected:
     void showEvent(QShowEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     void setCommandsEnabled(bool on);
     void showResults();
+    void showClassChart();
+    void showStudents();
+    void showStudentChart();
+    QWidget* makeChartPage();
+    QWidget* makeStudentPage();
 
     stats::MultiFileStatistics stats_;
+    stats::CategoryChart classChart_;
+    std::vector<stats::StudentRecord> students_;
+    stats::StudentSeries studentSeries_;
 };
 
 } // namespace tallix

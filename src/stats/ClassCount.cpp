@@ -1,0 +1,121 @@
+#include "stats/ClassCount.h"
+
+#include "stats/WordCount.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <exception>
+#include <filesystem>
+#include <mutex>
+#include <thread>
+
+namespace tallix::stats {
+
+namespace {
+
+std::int64_t modificationTime(const std::string& path) {
+    std::error_code ec;
+    const auto t = std::filesystem::last_write_time(std::filesystem::path(path), ec);
+    if (ec)
+        return 0;
+    const auto sys = std::chrono::file_clock::to_sys(t);
+    return std::chrono::duration_cast<std::chrono::seconds>(sys.time_since_epoch()).count();
+}
+
+} // namespace
+
+FileCount countFile(const std::string& path, const AnnotationSet& set, MarkedDocument& doc) {
+    FileCount r;
+    if (!doc.loadTlxFile(path).ok) {
+        doc.clear();
+        return r;
+    }
+    r.loaded = true;
+    r.counts = countErrorLabels(doc.essay(), set);
+    r.words = countWords(doc.essay().text());
+    r.modified = modificationTime(path);
+    return r;
+}
+
+int defaultJobs() {
+    const unsigned n = std::thread::hardware_concurrency();
+    return n == 0 ? 1 : int(n);
+}
+
+std::vector<FileCount> countFiles(const std::vector<std::string>& paths, const AnnotationSet& set,
+                                  int jobs, const ClassCountCallbacks& cb) {
+    const int total = int(paths.size());
+    std::vector<FileCount> results(paths.size());
+    if (total == 0)
+        return results;
+    const int workers = std::clamp(jobs, 1, total);
+
+    // Workers take the next file by number and put its result in its own slot;
+    // done[f] says the slot is filled. The calling thread hands the results on in
+    // list order as the slots fill.
+    std::atomic<int> next{0};
+    std::atomic<bool> stop{false};
+    std::mutex m;
+    std::condition_variable filled;
+    std::vector<char> done(paths.size(), 0);
+    std::exception_ptr failure;
+
+    auto work = [&] {
+        MarkedDocument doc;
+        for (;;) {
+            const int f = next.fetch_add(1);
+            if (f >= total || stop.load())
+                return;
+            try {
+                FileCount r = countFile(paths[std::size_t(f)], set, doc);
+                std::lock_guard lock(m);
+                results[std::size_t(f)] = std::move(r);
+                done[std::size_t(f)] = 1;
+            } catch (...) {
+                std::lock_guard lock(m);
+                if (!failure)
+                    failure = std::current_exception();
+                stop = true;
+            }
+            filled.notify_one();
+        }
+    };
+    std::vector<std::jthread> pool;
+    pool.reserve(std::size_t(workers));
+    for (int i = 0; i < workers; ++i)
+        pool.emplace_back(work);
+
+    int reported = 0;
+    try {
+        while (reported < total) {
+            std::vector<int> ready;
+            {
+                std::unique_lock lock(m);
+                filled.wait_for(lock, std::chrono::milliseconds(100), [&] {
+                    return failure || done[std::size_t(reported)];
+                });
+                if (failure)
+                    break;
+                while (reported < total && done[std::size_t(reported)])
+                    ready.push_back(reported++);
+            }
+            for (int f : ready)
+                if (cb.fileDone)
+                    cb.fileDone(f, results[std::size_t(f)]);
+            if (cb.waiting)
+                cb.waiting();
+        }
+    } catch (...) {
+        stop = true;
+        pool.clear(); // joins
+        throw;
+    }
+    pool.clear();
+    if (failure)
+        std::rethrow_exception(failure);
+    return results;
+}
+
+} // namespace tallix::stats
