@@ -23,7 +23,7 @@ inline constexpr char VersionLine[] = "Version 1.3: July 1998";
 std::optional<int> run(const std::vector<std::string>& args, std::ostream& out,
                        std::ostream& err, const SettingsSource* settings = nullptr);
 
-// Imports an essay (RTF or text, chosen by its content) and saves it as a marked
+// Imports an essay (RTF, Word, OpenDocument, PDF or text, chosen by its content) and saves it as a marked
 // file. Returns 0, or 1 after writing the failure to err.
 int importToMarkedFile(const std::string& essay, const std::string& marked, std::ostream& err);
 

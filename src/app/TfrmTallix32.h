@@ -49,7 +49,7 @@ class TfrmMultiStats;
 using MarkRichEditView = MarkRichEdit;
 
 // The file dialogs of the document commands.
-enum class FileDialogKind { OpenTlx, SaveTlx, OpenRtf, OpenText };
+enum class FileDialogKind { OpenTlx, SaveTlx, OpenRtf, OpenText, OpenPdf };
 
 class TfrmTallix32 : public QMainWindow, private DocumentPrompts {
     Q_OBJECT
@@ -71,6 +71,7 @@ public:
     void mnuSaveAsClick();
     void mnuImportRTFClick();
     void mnuImportTextFileClick();
+    void mnuImportPDFClick();
     void mnuLastFileClick(int n);
     bool LoadTlxFile(const QString& path);
     void annotationButtonClick(int tag);
@@ -157,7 +158,8 @@ public:
     QMenu* NotesPopUp = nullptr;
 
     QAction *mnuNew = nullptr, *mnuOpen = nullptr, *mnuSave = nullptr, *mnuSaveAs = nullptr,
-            *mnuImportRTF = nullptr, *mnuImportTextFile = nullptr, *mnuExportWeb = nullptr,
+            *mnuImportRTF = nullptr, *mnuImportTextFile = nullptr, *mnuImportPDF = nullptr,
+            *mnuExportWeb = nullptr,
             *mnuExportRTF = nullptr, *mnuExportText = nullptr, *mnuLastFileDivider = nullptr,
             *mnuExit = nullptr;
     std::array<QAction*, 5> mnuLastFile{};
@@ -355,7 +357,7 @@ private:
     void showMessageWithHelp(const Message& m, bool helpButton);
     void withHourglass(const std::function<void()>& work);
     void runDocumentCommand(const std::function<void()>& command);
-    void importEssay(ImportKind kind);
+    void importEssay(ImportKind kind, FileDialogKind dialog);
     void showOutcome(const std::optional<Message>& m);
     void focusEssay();
     void createStatisticsWindows();
