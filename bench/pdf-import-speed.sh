@@ -41,7 +41,7 @@ open(sys.argv[1], "w").write('''<?xml version="1.0" encoding="UTF-8"?>
  office:version="1.2" office:mimetype="application/vnd.oasis.opendocument.text">
  <office:automatic-styles>
   <style:page-layout style:name="L"><style:page-layout-properties fo:page-width="21cm" fo:page-height="29.7cm" fo:margin-top="1.5cm" fo:margin-bottom="1.5cm" fo:margin-left="2cm" fo:margin-right="2cm"/></style:page-layout>
-  <style:style style:name="P" style:family="paragraph"><style:paragraph-properties fo:text-align="justify" fo:margin-bottom="0.2cm"/><style:text-properties fo:font-size="10.5pt"/></style:style>
+  <style:style style:name="P" style:family="paragraph"><style:paragraph-properties fo:text-align="justify" fo:margin-bottom="0.2cm" fo:line-height="130%"/><style:text-properties fo:font-size="12pt"/></style:style>
  </office:automatic-styles>
  <office:master-styles><style:master-page style:name="Standard" style:page-layout-name="L">
   <style:header><text:p>A long essay for timing</text:p></style:header>

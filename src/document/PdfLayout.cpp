@@ -14,6 +14,8 @@ namespace {
 
 // Far beyond any page, and small enough that sums and differences stay exact.
 constexpr double MaxCoordinate = 1e6;
+// How many of the latest marks a note's label is matched against.
+constexpr std::size_t MarksSearched = 256;
 
 // A box as the layout uses it: clean text, sane geometry, its style.
 struct Piece {
@@ -276,10 +278,13 @@ std::vector<Mark> findNotes(std::vector<Line>& lines, double bodySize, const Lay
         if (small) {
             std::u16string& first = line.pieces.front().text;
             std::size_t length = 0;
-            auto m = std::find_if(marks.rbegin(), marks.rend(), [&](const Mark& k) {
+            // A note is looked for among the last marks only, so that a long
+            // document of many marks and small lines stays linear.
+            const auto oldest = marks.rbegin() + std::ptrdiff_t(std::min<std::size_t>(marks.size(), MarksSearched));
+            auto m = std::find_if(marks.rbegin(), oldest, [&](const Mark& k) {
                 return k.note < 0 && (length = labelLength(first, k.label)) > 0;
             });
-            if (m != marks.rend()) {
+            if (m != oldest) {
                 m->note = current = notes++;
                 line.role = Role::Note;
                 line.note = current;
