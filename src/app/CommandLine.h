@@ -27,8 +27,8 @@ std::optional<int> run(const std::vector<std::string>& args, std::ostream& out,
 // starts Qt's offscreen platform: it needs painting, not a display.
 bool needsPainting(const std::vector<std::string>& args);
 
-// Imports an essay (RTF or text, chosen by its content) and saves it as a marked
-// file. Returns 0, or 1 after writing the failure to err.
+// Imports an essay (RTF, Word, OpenDocument, PDF or text, chosen by its content)
+// and saves it as a marked file. Returns 0, or 1 after writing the failure to err.
 int importToMarkedFile(const std::string& essay, const std::string& marked, std::ostream& err);
 
 } // namespace tallix::cli

@@ -560,6 +560,8 @@ void TfrmTallix32::buildMenus() {
          [this] { mnuImportRTFClick(); });
     item(import, mnuImportTextFile, QStringLiteral("&Text File"), "mnuImportTextFile", {},
          [this] { mnuImportTextFileClick(); });
+    item(import, mnuImportPDF, QStringLiteral("&PDF File..."), "mnuImportPDF", {},
+         [this] { mnuImportPDFClick(); });
     QMenu* exportMenu = menu(file, QStringLiteral("&Export"), "mnuExport", FileMenuHelpContext);
     item(exportMenu, mnuExportWeb, QStringLiteral("To &Web"), "mnuExportWeb", {},
          [this] { spdToWebClick(); });
@@ -1021,6 +1023,12 @@ std::optional<QString> TfrmTallix32::chooseFile(FileDialogKind kind, const QStri
         r.defaultExtension = QStringLiteral(".rtf");
         r.helpContext = tlx::ImportRtfHelpContext;
         break;
+    case FileDialogKind::OpenPdf:
+        r.title = QStringLiteral("Import PDF File");
+        r.filter = QStringLiteral("PDF files (*.pdf)|*.pdf");
+        r.defaultExtension = QStringLiteral(".pdf");
+        r.helpContext = tlx::ImportPdfHelpContext;
+        break;
     case FileDialogKind::OpenText:
         r.filter = QStringLiteral("Text files (*.txt)|*.txt");
         r.defaultExtension = QStringLiteral("*.txt");
@@ -1077,18 +1085,20 @@ void TfrmTallix32::mnuSaveAsClick() {
     refreshFromDocument();
 }
 
-void TfrmTallix32::mnuImportRTFClick() { importEssay(ImportKind::Rtf); }
+void TfrmTallix32::mnuImportRTFClick() { importEssay(ImportKind::Rtf, FileDialogKind::OpenRtf); }
 
-void TfrmTallix32::mnuImportTextFileClick() { importEssay(ImportKind::Text); }
+void TfrmTallix32::mnuImportTextFileClick() { importEssay(ImportKind::Text, FileDialogKind::OpenText); }
 
-void TfrmTallix32::importEssay(ImportKind kind) {
+// The reader follows the file's content; the kind only chooses the message for a
+// file that is none of the formats.
+void TfrmTallix32::mnuImportPDFClick() { importEssay(ImportKind::Rtf, FileDialogKind::OpenPdf); }
+
+void TfrmTallix32::importEssay(ImportKind kind, FileDialogKind dialog) {
     doc_.commitNotes();
     if (!commands_.saveChanges()) {
         refreshFromDocument();
         return;
     }
-    const FileDialogKind dialog =
-        kind == ImportKind::Rtf ? FileDialogKind::OpenRtf : FileDialogKind::OpenText;
     if (std::optional<QString> path = chooseFile(dialog, QString()))
         runDocumentCommand([&] { commands_.importEssay(path->toStdString(), kind); });
     else

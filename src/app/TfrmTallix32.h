@@ -57,7 +57,7 @@ class TfrmMultiStats;
 using MarkRichEditView = MarkRichEdit;
 
 // The file dialogs of the document commands.
-enum class FileDialogKind { OpenTlx, SaveTlx, OpenRtf, OpenText };
+enum class FileDialogKind { OpenTlx, SaveTlx, OpenRtf, OpenText, OpenPdf };
 
 class TfrmTallix32 : public QMainWindow, private DocumentPrompts {
     Q_OBJECT
@@ -82,6 +82,7 @@ public:
     void mnuSaveAsClick();
     void mnuImportRTFClick();
     void mnuImportTextFileClick();
+    void mnuImportPDFClick();
     void mnuLastFileClick(int n);
     bool LoadTlxFile(const QString& path);
     void annotationButtonClick(int tag);
@@ -169,9 +170,10 @@ public:
     QMenu* NotesPopUp = nullptr;
 
     QAction *mnuNew = nullptr, *mnuOpen = nullptr, *mnuSave = nullptr, *mnuSaveAs = nullptr,
-            *mnuImportRTF = nullptr, *mnuImportTextFile = nullptr, *mnuExportWeb = nullptr,
-            *mnuExportRTF = nullptr, *mnuExportText = nullptr, *mnuExportPDF = nullptr,
-            *mnuExportWord = nullptr, *mnuCommentAuthor = nullptr, *mnuLastFileDivider = nullptr,
+            *mnuImportRTF = nullptr, *mnuImportTextFile = nullptr, *mnuImportPDF = nullptr,
+            *mnuExportWeb = nullptr, *mnuExportRTF = nullptr, *mnuExportText = nullptr,
+            *mnuExportPDF = nullptr, *mnuExportWord = nullptr, *mnuCommentAuthor = nullptr,
+            *mnuLastFileDivider = nullptr,
             *mnuExit = nullptr;
     std::array<QAction*, 5> mnuLastFile{};
     QAction *mnuUndo = nullptr, *mnuCut = nullptr, *mnuCopy = nullptr, *mnuPaste = nullptr,
@@ -459,7 +461,7 @@ private:
     void showMessageWithHelp(const Message& m, bool helpButton);
     void withHourglass(const std::function<void()>& work);
     void runDocumentCommand(const std::function<void()>& command);
-    void importEssay(ImportKind kind);
+    void importEssay(ImportKind kind, FileDialogKind dialog);
     void showOutcome(const std::optional<Message>& m);
     void focusEssay();
     void createStatisticsWindows();

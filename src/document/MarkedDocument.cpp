@@ -1,6 +1,7 @@
 #include "document/MarkedDocument.h"
 
 #include "document/DocxReader.h"
+#include "document/PdfReader.h"
 #include "document/RtfReader.h"
 #include "document/Scanning.h"
 #include "platform/TextCodec.h"
@@ -333,6 +334,24 @@ bool endsWithNoCase(std::string_view s, std::string_view end) {
     return true;
 }
 
+Message pdfRefusal(const std::string& path, PdfFailure failure) {
+    const std::u16string name = u"\"" + u16(path) + u"\"";
+    std::u16string why;
+    switch (failure) {
+    case PdfFailure::NoText:
+        why = u" holds no text to mark: it may be a scanned image.";
+        break;
+    case PdfFailure::Password:
+        why = u" is protected by a password: ask for a copy without one.";
+        break;
+    case PdfFailure::Damaged:
+    case PdfFailure::None:
+        why = u" is damaged: it cannot be read as a PDF file.";
+        break;
+    }
+    return Message{name + why, MessageType::Warning, tlx::ImportPdfHelpContext};
+}
+
 } // namespace
 
 EssayFile MarkedDocument::readEssayFile(const std::string& path, ImportKind kind) const {
@@ -351,8 +370,21 @@ EssayFile MarkedDocument::readEssayFile(const std::string& path, ImportKind kind
     // The first bytes say what the file is before it is read whole: a file named
     // as a Word document that is no zip archive is refused without reading it.
     std::string bytes;
-    if (const fileio::FileResult r = fileio::readFileHead(path, bytes, 8, tlx::MaxFileBytes); !r.ok)
+    if (const fileio::FileResult r = fileio::readFileHead(path, bytes, 16, tlx::MaxFileBytes); !r.ok)
         return refuse(r);
+    // A PDF file is read for its text whatever its name; one that yields none is
+    // refused and the open document stays.
+    if (looksLikePdf(bytes)) {
+        f.keepsDocument = true;
+        if (const fileio::FileResult r = fileio::readFile(path, bytes, tlx::MaxFileBytes); !r.ok)
+            return refuse(r);
+        const PdfReadResult r = readPdf(bytes, f.content);
+        if (!r.ok) {
+            f.content = RichContent{};
+            f.outcome = FileOutcome{false, pdfRefusal(path, r.failure)};
+        }
+        return f;
+    }
     // Word and OpenDocument files are zip archives; one named so that is not is
     // refused rather than shown as a screen of stray characters.
     const bool zip = zipxml::looksLikeZip(bytes);
@@ -369,15 +401,6 @@ EssayFile MarkedDocument::readEssayFile(const std::string& path, ImportKind kind
                 false, Message{u"Unable to import \"" + u16(path) + u"\": " + u16(r.error) + u".",
                                MessageType::Warning, tlx::ImportWordHelpContext}};
         }
-        return f;
-    }
-    // A PDF file read as text would come in as a screen of stray characters.
-    if (bytes.starts_with("%PDF-")) {
-        f.keepsDocument = true;
-        f.outcome = FileOutcome{
-            false, Message{u"Unable to import \"" + u16(path) +
-                               u"\": PDF files cannot be imported by this version.",
-                           MessageType::Warning, tlx::ImportWordHelpContext}};
         return f;
     }
     if (const fileio::FileResult r = fileio::readFile(path, bytes, tlx::MaxFileBytes); !r.ok)

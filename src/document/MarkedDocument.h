@@ -62,6 +62,8 @@ inline constexpr int ImportRtfHelpContext = 5000;
 inline constexpr int ImportTextHelpContext = 6000;
 // A Word or OpenDocument essay that cannot be imported: why, and what is kept.
 inline constexpr int ImportWordHelpContext = 42100;
+// A PDF essay that cannot be imported: no text layer, a password, damage.
+inline constexpr int ImportPdfHelpContext = 42130;
 } // namespace tlx
 
 struct TrailerParts {
@@ -167,7 +169,7 @@ public:
     // still untitled.
     FileOutcome importEssay(const std::string& path, ImportKind kind);
     // The two halves of importEssay: reading the file (the reader follows the
-    // content: RTF, a Word or OpenDocument file, or text), which changes nothing,
+    // content: RTF, a Word or OpenDocument file, PDF, or text), which changes nothing,
     // and putting what was read in place of the essay.
     EssayFile readEssayFile(const std::string& path, ImportKind kind) const;
     void installEssay(RichContent content);

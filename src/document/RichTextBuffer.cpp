@@ -2,6 +2,7 @@
 
 #include "platform/CaseFold.h"
 #include "document/DocxReader.h"
+#include "document/PdfReader.h"
 #include "document/RtfReader.h"
 #include "document/RtfWriter.h"
 #include "platform/TextCodec.h"
@@ -761,6 +762,9 @@ LoadResult RichTextBuffer::readContent(std::string_view bytes, RichContent& c) c
         WordReadResult r = readWordProcessorFile(bytes, c);
         if (!r.ok)
             return LoadResult{false, r.error};
+    } else if (looksLikePdf(bytes)) {
+        if (!readPdf(bytes, c).ok)
+            return LoadResult{false, "The PDF file holds no text that can be read."};
     } else {
         std::optional<std::u16string> text = text::decodeEssayText(bytes);
         if (!text)

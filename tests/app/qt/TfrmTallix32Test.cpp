@@ -9,6 +9,7 @@
 #include "TestFiles.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -376,5 +377,42 @@ TEST_F(MainWindowTest, TheGuardBookmarksFindAndGoToLineWorkThroughTheWindow) {
     answers = {Button::No};
     w->mnuNew->trigger();
     EXPECT_FALSE(w->mnuBook[0]->isVisible());
+    w->close();
+}
+
+TEST_F(MainWindowTest, FileImportPdfFileReadsThePdfAndRefusesAScanWithItsMessage) {
+    // tests/data beside this file's folder
+    const QString data = QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/../../data");
+    auto w = makeWindow();
+    w->show();
+    QAction* item = w->findChild<QAction*>(QStringLiteral("mnuImportPDF"));
+    ASSERT_EQ(item, w->mnuImportPDF);
+    EXPECT_EQ(item->text(), QStringLiteral("&PDF File..."));
+    std::vector<FileRequest> asked;
+    ScopedFileHandler pdfFiles{[&](const FileRequest& r) {
+        asked.push_back(r);
+        return next(files);
+    }};
+    files = {data + QStringLiteral("/pdf/libreoffice-lists-essay.pdf")};
+    item->trigger();
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].title, QStringLiteral("Import PDF File"));
+    EXPECT_EQ(asked[0].filter, QStringLiteral("PDF files (*.pdf)|*.pdf"));
+    EXPECT_EQ(asked[0].helpContext, tlx::ImportPdfHelpContext);
+    EXPECT_EQ(w->document().essay().text().substr(0, 16), u"The Essay Title\r");
+    EXPECT_TRUE(shown.empty());
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Tallix32 [Untitled]"));
+
+    // A scan is refused; the essay on screen stays, unasked.
+    const std::u16string before = w->document().essay().text();
+    const QString scan = data + QStringLiteral("/pdf/scanned-essay.pdf");
+    files = {scan};
+    answers = {Button::No}; // the question about the unsaved import
+    item->trigger();
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown.back().text, "\"" + scan + "\" holds no text to mark: it may be a scanned image.");
+    EXPECT_EQ(shown.back().helpContext, tlx::ImportPdfHelpContext);
+    EXPECT_EQ(w->document().essay().text(), before);
+    w->document().documentChanged = false;
     w->close();
 }
