@@ -16,7 +16,14 @@ if [ ! -f "$build/build.ninja" ]; then
   CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DTALLIX_FUZZ=ON \
     -DTALLIX_BUILD_TESTS=OFF -DTALLIX_BUILD_BENCH=OFF
 fi
-cmake --build "$build" -j "$jobs" --target tallix_fuzzers
+# Only the targets that run are built (ONLY), or all of them.
+if [ -n "${ONLY:-}" ]; then
+  only_targets=()
+  for t in $ONLY; do only_targets+=("fuzz_$t"); done
+  cmake --build "$build" -j "$jobs" --target "${only_targets[@]}"
+else
+  cmake --build "$build" -j "$jobs" --target tallix_fuzzers
+fi
 
 targets=()
 for f in "$root"/fuzz/fuzz_*.cpp; do
@@ -53,13 +60,15 @@ done
 wait
 
 status=0
-printf '%-16s %14s %8s  %s\n' target executions cov findings
+printf '%-16s %14s %8s %8s  %s\n' target executions cov ft findings
 for t in "${targets[@]}"; do
+  [ -n "$only" ] && [[ " $only " != *" $t "* ]] && continue
   out=$build/fuzz-runs/$t
   execs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$out/log" | grep -o '[0-9]*$' || true)
   cov=$(grep -o 'cov: [0-9]*' "$out/log" | tail -1 | grep -o '[0-9]*' || true)
+  ft=$(grep -o 'ft: [0-9]*' "$out/log" | tail -1 | grep -o '[0-9]*' || true)
   findings=$(ls "$out/findings" 2>/dev/null | tr '\n' ' ')
   [ -n "$findings" ] && status=1
-  printf '%-16s %14s %8s  %s\n' "$t" "${execs:-?}" "${cov:-?}" "${findings:-none}"
+  printf '%-16s %14s %8s %8s  %s\n' "$t" "${execs:-?}" "${cov:-?}" "${ft:-?}" "${findings:-none}"
 done
 exit $status
