@@ -2,7 +2,8 @@
 # Runs every fuzz target for SECONDS each, JOBS of them at once (default 2), at the
 # lowest priority, on a working corpus seeded from fuzz/corpus/ (the seeds in the
 # tree are left alone). ONLY="a b" runs just those targets; TIMEOUT=N allows a
-# single input N seconds (10; more on a machine that is busy with other work):
+# single input N seconds (10; more on a machine that is busy with other work);
+# FLAGS="-max_len=N ..." passes more options to every fuzzer:
 #   fuzz/run-all.sh SECONDS [BUILD]     (BUILD: the fuzz build folder, ./build-fuzz)
 # Builds the targets first. Logs, working corpora and findings go to
 # BUILD/fuzz-runs/<target>/; the last lines are a table of executions, coverage
@@ -42,7 +43,7 @@ run() {
   mkdir -p "$out/corpus" "$out/findings"
   cp -r "$root/fuzz/corpus/$name/." "$out/corpus/"
   nice -n 19 "$build/fuzz/fuzz_$name" -max_total_time="$seconds" -timeout="${TIMEOUT:-10}" \
-    -rss_limit_mb=1024 -print_final_stats=1 -artifact_prefix="$out/findings/" \
+    -rss_limit_mb=1024 -print_final_stats=1 -artifact_prefix="$out/findings/" ${FLAGS:-} \
     "$out/corpus" >"$out/log" 2>&1 || true
 }
 
