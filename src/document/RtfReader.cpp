@@ -1178,6 +1178,7 @@ void Reader::beginFont(int number) {
     if (pendingFont_.active)
         commitFont(); // the previous entry had no ';'
     pendingFont_ = PendingFont{};
+    fontLeadByte_ = 0;
     pendingFont_.active = true;
     pendingFont_.depth = stack_.size();
     pendingFont_.number = number;
@@ -1197,6 +1198,7 @@ void Reader::commitFont() {
     if (!pendingFont_.active)
         return;
     pendingFont_.active = false;
+    fontLeadByte_ = 0; // a lead byte at the end of a name has no character
     std::u16string& name = pendingFont_.name;
     const auto isBlank = [](char16_t c) { return c == u' ' || c == u'\t'; };
     while (!name.empty() && isBlank(name.back()))
