@@ -1045,12 +1045,22 @@ void Reader::handleText(std::string_view bytes) {
     if (stack_.empty())
         return;
     switch (st().dest) {
-    case Dest::Text:
+    case Dest::Text: {
         if (st().hidden)
             return;
-        for (char ch : bytes)
-            textByte(static_cast<unsigned char>(ch));
+        // The font is the same for the whole piece: ASCII outside a picture font
+        // goes straight on, everything else through textByte.
+        codePageForText();
+        const bool plain = cachedFontSymbol_ == SymbolFont::None;
+        for (char ch : bytes) {
+            const auto byte = static_cast<unsigned char>(ch);
+            if (plain && byte < 0x80 && !leadByte_)
+                emitChar(byte);
+            else
+                textByte(byte);
+        }
         return;
+    }
     case Dest::FontTable:
         for (char ch : bytes) {
             if (ch == ';')
