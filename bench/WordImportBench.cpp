@@ -6,6 +6,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
+#include <fstream>
 #include <string>
 
 namespace {
@@ -74,8 +76,17 @@ std::string odtEssay(std::size_t textBytes) {
                                                  body + "</office:text></office:body></office:document-content>"}});
 }
 
+// With TALLIX_BENCH_FILES set to a folder, each benchmark leaves its file there
+// (essay-N.docx, essay-N.odt), for the comparison with LibreOffice
+// (compare-word-import.sh).
+void leaveFile(const std::string& bytes, const std::string& name) {
+    if (const char* folder = std::getenv("TALLIX_BENCH_FILES"))
+        std::ofstream(std::string(folder) + "/" + name, std::ios::binary) << bytes;
+}
+
 void BM_ReadDocx(benchmark::State& state) {
     const std::string bytes = wordEssay(std::size_t(state.range(0)));
+    leaveFile(bytes, "essay-" + std::to_string(state.range(0)) + ".docx");
     for (auto _ : state) {
         RichContent c;
         WordReadResult r = readDocx(bytes, c);
@@ -89,6 +100,7 @@ BENCHMARK(BM_ReadDocx)->Arg(100 * 1024)->Arg(1024 * 1024)->Unit(benchmark::kMill
 
 void BM_ReadOdt(benchmark::State& state) {
     const std::string bytes = odtEssay(std::size_t(state.range(0)));
+    leaveFile(bytes, "essay-" + std::to_string(state.range(0)) + ".odt");
     for (auto _ : state) {
         RichContent c;
         WordReadResult r = readOdt(bytes, c);

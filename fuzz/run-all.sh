@@ -7,7 +7,8 @@
 # BUILD is the fuzz build folder (./build-fuzz), told apart from a target by
 # being a folder. ONLY="a b" names targets too; TIMEOUT=N allows a single input
 # N seconds (10; more on a machine that is busy with other work); MAX_LEN=N caps
-# the size of an input; NO_BUILD=1 runs the fuzzers as they are built.
+# the size of an input; FLAGS="..." passes more options to every fuzzer;
+# NO_BUILD=1 runs the fuzzers as they are built.
 # Logs, working corpora and findings go to BUILD/fuzz-runs/<target>/; the last
 # lines are a table of executions, coverage (cov: edges, ft: features) and
 # findings per target. Exit status 1 when any target found something.
@@ -67,7 +68,7 @@ run() {
   fi
   nice -n 19 "$build/fuzz/fuzz_$name" -max_total_time="$seconds" -timeout="${TIMEOUT:-10}" \
     -rss_limit_mb=1024 -print_final_stats=1 -artifact_prefix="$out/findings/" "${extra[@]}" \
-    "$out/corpus" >"$out/log" 2>&1 || true
+    ${FLAGS:-} "$out/corpus" >"$out/log" 2>&1 || true
 }
 
 running=0

@@ -1,12 +1,14 @@
 #include "document/DocxReader.h"
 
 #include "document/OdtReader.h"
+#include "document/SymbolFonts.h"
 #include "platform/TextCodec.h"
 #include "document/WordOutput.h"
 #include "document/ZipXml.h"
 
 #include <array>
 #include <charconv>
+#include <deque>
 #include <map>
 #include <optional>
 #include <unordered_map>
@@ -328,6 +330,7 @@ struct Level {
     bool bullet = false;
     std::u16string text = u"%1.";
     ParaProps para;
+    RunProps run; // the number's font: a bullet may be a character of a picture font
 };
 
 struct AbstractList {
@@ -377,7 +380,7 @@ public:
     void startElement(std::string_view name, const Attrs& a) override {
         if (inPPr_) {
             ++inPPr_;
-            props_.start(name, a, nullptr, &level_->para);
+            props_.start(name, a, inRPr_ ? &level_->run : nullptr, inRPr_ ? nullptr : &level_->para);
             return;
         }
         if (name == "w:abstractNum") {
@@ -398,8 +401,9 @@ public:
             level_->format = numberFormatOf(zipxml::attribute(a, "w:val"), level_->bullet);
         } else if (level_ && name == "w:lvlText") {
             level_->text = text::fromUtf8(zipxml::attribute(a, "w:val"));
-        } else if (level_ && name == "w:pPr") {
+        } else if (level_ && (name == "w:pPr" || name == "w:rPr")) {
             inPPr_ = 1;
+            inRPr_ = name == "w:rPr";
         }
     }
     void endElement(std::string_view name) override {
@@ -426,7 +430,8 @@ private:
     ListInstance* list_ = nullptr;
     Level* level_ = nullptr;
     int overrideLevel_ = -1;
-    int inPPr_ = 0;
+    int inPPr_ = 0; // inside the level's w:pPr, or its w:rPr when inRPr_
+    bool inRPr_ = false;
 };
 
 // ------------------------------------------------------------------ the text
@@ -462,6 +467,24 @@ public:
             ++skip_;
             return;
         }
+        // A drawing or picture (a text box, a shape, an image) shows nothing but
+        // the text of its text box (w:txbxContent), read as a flow of its own.
+        if (drawing_ > 0 && box_ == 0) {
+            ++drawing_;
+            if (name == "w:txbxContent" && writer_)
+                beginBox();
+            return;
+        }
+        if (box_ > 0)
+            ++box_;
+        if ((name == "w:drawing" || name == "w:pict") && inProps_ == 0) {
+            if (box_ > 0) { // a text box in a text box: not read
+                skip_ = 1;
+            } else {
+                drawing_ = 1;
+            }
+            return;
+        }
         if (inProps_ > 0) {
             ++inProps_;
             if (inParaMarkProps_ && name == "w:del")
@@ -484,8 +507,7 @@ public:
         }
         // Deletions, old versions, instructions and what is not text.
         if (name == "w:del" || name == "w:moveFrom" || name == "w:delText" || name == "w:instrText" ||
-            name == "w:sdtPr" || name == "w:sdtEndPr" || name == "w:drawing" || name == "w:pict" ||
-            name == "w:object" || name == "mc:Fallback" || name == "w:fldData" || name == "w:sectPr" ||
+            name == "w:sdtPr" || name == "w:sdtEndPr" || name == "w:object" || name == "mc:Fallback" || name == "w:fldData" || name == "w:sectPr" ||
             name == "w:tblPr" || name == "w:tblGrid" || name == "w:tcPr" || name == "w:ffData" ||
             name == "w:tblPrEx" || name == "w:customXmlPr" || name == "w:smartTagPr" ||
             (rowDeleted_ && name == "w:tc")) {
@@ -541,15 +563,25 @@ public:
             const std::string_view hex = zipxml::attribute(a, "w:char");
             unsigned v = 0;
             std::from_chars(hex.data(), hex.data() + hex.size(), v, 16);
-            if (v >= 0xF000 && v <= 0xF0FF)
+            const std::string_view font = zipxml::attribute(a, "w:font");
+            const char32_t mapped = symbolfonts::mapCharacter(symbolfonts::named(font), v);
+            if (!mapped && v >= 0xF000 && v <= 0xF0FF)
                 v -= 0xF000;
-            if (v >= 0x20 && v <= 0xFFFF && shown()) {
+            if ((mapped || (v >= 0x20 && v <= 0xFFFF && (v < 0xD800 || v > 0xDFFF))) && shown()) {
                 beginParagraph();
                 CharFormat f = runFormat();
-                if (std::string_view font = zipxml::attribute(a, "w:font"); !font.empty())
-                    f.fontName = fontName(font);
-                const char16_t c = char16_t(v);
-                writer_->text(std::u16string_view(&c, 1), f);
+                std::u16string c;
+                if (mapped) {
+                    // The character the picture font shows, in a font that has it.
+                    symbolfonts::appendUtf16(c, mapped);
+                    f.fontName = plainFontName();
+                } else {
+                    c.push_back(char16_t(v));
+                    if (!font.empty())
+                        f.fontName = fontName(font);
+                }
+                if (!runHidden_)
+                    writer_->text(c, f);
             }
         } else if (name == "w:noBreakHyphen") {
             emit(u"\u2011");
@@ -580,7 +612,18 @@ public:
 
     void endElement(std::string_view name) override {
         if (skip_ > 0) {
-            --skip_;
+            // The element that began the skip was counted in the box.
+            if (--skip_ == 0 && box_ > 0)
+                --box_;
+            return;
+        }
+        if (box_ > 0 && --box_ == 0) { // the end of w:txbxContent
+            endBox();
+            --drawing_;
+            return;
+        }
+        if (drawing_ > 0 && box_ == 0) {
+            --drawing_;
             return;
         }
         if (inProps_ > 0) {
@@ -603,6 +646,8 @@ public:
             beginParagraph();
             if (!markDeleted_)
                 writer_->endParagraph(markFormat());
+            if (box_ == 0)
+                flushBoxes();
         } else if (name == "w:t") {
             inT_ = false;
         } else if (name == "w:tc") {
@@ -619,6 +664,18 @@ public:
             return;
         scratch_.clear();
         wordfile::appendCleanText(scratch_, text::fromUtf8(s));
+        runFormat();
+        if (runSymbol_ != symbolfonts::SymbolFont::None) {
+            // Text in a picture font is the characters the font shows.
+            std::u16string mapped;
+            for (char16_t c : scratch_) {
+                if (const char32_t m = symbolfonts::mapCharacter(runSymbol_, c))
+                    symbolfonts::appendUtf16(mapped, m);
+                else
+                    mapped.push_back(c);
+            }
+            scratch_.swap(mapped);
+        }
         emit(scratch_);
     }
 
@@ -663,10 +720,81 @@ private:
             r.over(run_);
             runHidden_ = r.hidden.value_or(false);
             runFormat_ = toCharFormat(r);
+            runSymbol_ = symbolfonts::named(runFormat_.fontName);
+            if (runSymbol_ != symbolfonts::SymbolFont::None)
+                runFormat_.fontName = plainFontName();
             runReady_ = true;
         }
         return runFormat_;
     }
+
+    // The paragraph's font, for characters of a picture font.
+    std::u16string plainFontName() const {
+        std::u16string f = toCharFormat(paragraphRun()).fontName;
+        return symbolfonts::named(f) == symbolfonts::SymbolFont::None ? f : u"Times New Roman";
+    }
+
+    // A text box: its paragraphs are read into a flow of their own, with the
+    // state of the paragraph it is anchored in kept aside, and follow that
+    // paragraph.
+    struct ParagraphState {
+        ParaProps para;
+        RunProps run, markRun;
+        std::string pStyle, rStyle;
+        bool markDeleted = false, paraBegun = false, inT = false, runReady = false, runHidden = false;
+        symbolfonts::SymbolFont runSymbol = symbolfonts::SymbolFont::None;
+        CharFormat runFormat;
+        std::vector<bool> fields;
+    };
+
+    void beginBox() {
+        box_ = 1;
+        saved_ = ParagraphState{para_, run_, markRun_, pStyle_, rStyle_, markDeleted_, paraBegun_, inT_,
+                                runReady_, runHidden_, runSymbol_, runFormat_, fields_};
+        savedWriter_.emplace(*writer_);
+        boxes_.emplace_back();
+        writer_.emplace(boxes_.back());
+        para_ = ParaProps{};
+        run_ = markRun_ = RunProps{};
+        pStyle_.clear();
+        rStyle_.clear();
+        markDeleted_ = paraBegun_ = inT_ = runReady_ = runHidden_ = false;
+        fields_.clear();
+    }
+
+    void endBox() {
+        writer_.emplace(*savedWriter_);
+        savedWriter_.reset();
+        ParagraphState& s = saved_;
+        para_ = s.para;
+        run_ = s.run;
+        markRun_ = s.markRun;
+        pStyle_ = std::move(s.pStyle);
+        rStyle_ = std::move(s.rStyle);
+        markDeleted_ = s.markDeleted;
+        paraBegun_ = s.paraBegun;
+        inT_ = s.inT;
+        runReady_ = s.runReady;
+        runHidden_ = s.runHidden;
+        runSymbol_ = s.runSymbol;
+        runFormat_ = s.runFormat;
+        fields_ = std::move(s.fields);
+    }
+
+    void flushBoxes() {
+        for (const RichContent& box : boxes_)
+            writer_->appendParagraphs(box);
+        boxes_.clear();
+    }
+
+public:
+    // What is left at the end of the part: boxes of a paragraph that never ended.
+    void finish() {
+        if (writer_ && box_ == 0)
+            flushBoxes();
+    }
+
+private:
 
     // The paragraph begins at its first content or at its end: the pending break
     // or TAB is written and the list item's number.
@@ -701,9 +829,14 @@ private:
         for (int deeper = ilvl + 1; deeper < 9; ++deeper)
             counts[std::size_t(deeper)] = 0;
         if (level.bullet) {
+            const auto font = level.run.font ? symbolfonts::named(*level.run.font) : symbolfonts::SymbolFont::None;
             std::u16string b;
-            for (char16_t c : level.text)
-                b.push_back(wordfile::visibleBullet(c));
+            for (char16_t c : level.text) {
+                if (const char32_t m = symbolfonts::mapCharacter(font, c))
+                    symbolfonts::appendUtf16(b, m);
+                else
+                    b.push_back(wordfile::visibleBullet(c));
+            }
             return b.empty() ? u"\u2022" : b;
         }
         std::u16string label;
@@ -750,9 +883,15 @@ private:
     RunProps run_, markRun_;
     std::string pStyle_, rStyle_;
     bool runReady_ = false, runHidden_ = false;
+    symbolfonts::SymbolFont runSymbol_ = symbolfonts::SymbolFont::None;
     CharFormat runFormat_;
     std::vector<bool> fields_; // open fields: true once their result began
     std::u16string scratch_;
+    int drawing_ = 0; // depth inside a w:drawing or w:pict
+    int box_ = 0;     // depth inside the w:txbxContent being read
+    ParagraphState saved_;
+    std::optional<FlowWriter> savedWriter_;
+    std::deque<RichContent> boxes_; // text boxes of the current paragraph
 };
 
 // Passes the style references to the text handler before the properties.
@@ -774,23 +913,32 @@ private:
 WordReadResult failed(std::string why) { return WordReadResult{false, std::move(why)}; }
 
 // Reads an optional part; a part that is missing is no fault, a damaged one is.
+// The part goes to the parser as it is expanded, never whole.
 bool readPart(zipxml::ZipArchive& zip, const std::string& name, zipxml::XmlHandler& h, std::string& error,
               RichContent* into = nullptr) {
     if (!zip.has(name))
         return true;
-    std::string xml;
-    if (!zip.read(name, xml, error))
-        return false;
+    std::size_t size = 0;
     // Text is a fraction of its markup; room for it at once spares the copies of
-    // a growing buffer.
-    if (into)
-        into->text.reserve(xml.size() / 3);
-    std::string why;
-    if (!zipxml::parseXml(xml, h, why)) {
-        error = why + " in " + name;
-        return false;
-    }
-    return true;
+    // a growing buffer. The room is taken when the size is known, before the
+    // text comes.
+    struct Reserving : zipxml::XmlHandler {
+        zipxml::XmlHandler& inner;
+        RichContent* into;
+        std::size_t* size;
+        bool done = false;
+        Reserving(zipxml::XmlHandler& i, RichContent* c, std::size_t* s) : inner(i), into(c), size(s) {}
+        void startElement(std::string_view n, const std::vector<zipxml::XmlAttribute>& a) override {
+            if (!done && into) {
+                done = true;
+                into->text.reserve(*size / 3);
+            }
+            inner.startElement(n, a);
+        }
+        void endElement(std::string_view n) override { inner.endElement(n); }
+        void characters(std::string_view t) override { inner.characters(t); }
+    } reserving(h, into, &size);
+    return zip.parse(name, reserving, error, &size);
 }
 
 } // namespace
@@ -820,6 +968,7 @@ WordReadResult readDocx(std::string_view bytes, RichContent& out) {
         zipxml::RootRecorder root(handler);
         if (!readPart(zip, "word/document.xml", root, error, &body))
             return failed(error);
+        text.finish();
         if (root.root() != "w:document")
             return failed("its word/document.xml is not a Word document in a namespace this program "
                           "knows, so it holds no text to import");

@@ -1,6 +1,7 @@
 #include "document/OdtReader.h"
 
 #include "platform/TextCodec.h"
+#include "document/SymbolFonts.h"
 #include "document/WordOutput.h"
 #include "document/ZipXml.h"
 
@@ -121,7 +122,8 @@ struct OdtStyle {
 
 struct ListLevel {
     bool bullet = false;
-    std::u16string bulletChar = u"\u2022";
+    std::u16string bulletChar = u"\u2022"; // as written: a picture font's bullet is U+F0xx
+    std::optional<std::u16string> bulletFont;
     NumberFormat format = NumberFormat::Decimal;
     std::u16string prefix, suffix;
     int start = 1;
@@ -214,8 +216,25 @@ public:
             ++skip_;
             return;
         }
+        // A frame (a text box, an image with its caption) shows nothing but the
+        // text of its draw:text-box, read as a flow of its own.
+        if (frame_ > 0 && box_ == 0) {
+            ++frame_;
+            if (name == "draw:text-box")
+                beginBox();
+            return;
+        }
+        if (box_ > 0)
+            ++box_;
+        if (name == "draw:frame") {
+            if (box_ > 0 || writers_.empty())
+                skip_ = 1; // an image in a caption's frame, or a frame among the styles
+            else
+                frame_ = 1;
+            return;
+        }
         if (name == "text:tracked-changes" || name == "text:note-citation" || name == "office:annotation" ||
-            name == "draw:frame" || name == "text:number" || name == "text:sequence-decls" ||
+            name == "text:number" || name == "text:sequence-decls" ||
             name == "text:variable-decls" || name == "office:forms" || name == "text:index-title-template" ||
             name == "text:table-of-content-source" || name == "table:table-column" ||
             name == "table:covered-table-cell" || name == "office:master-styles" ||
@@ -255,8 +274,6 @@ public:
             level_->bullet = name == "text:list-level-style-bullet";
             if (level_->bullet) {
                 std::u16string c = text::fromUtf8(zipxml::attribute(a, "text:bullet-char"));
-                for (char16_t& ch : c)
-                    ch = wordfile::visibleBullet(ch);
                 if (!c.empty())
                     level_->bulletChar = c;
             } else {
@@ -266,6 +283,11 @@ public:
                 level_->start = toInt(zipxml::attribute(a, "text:start-value"), 1);
                 level_->displayLevels = std::clamp(toInt(zipxml::attribute(a, "text:display-levels"), 1), 1, 10);
             }
+        } else if (name == "style:text-properties" && level_) {
+            TextProps t;
+            readTextProps(a, t);
+            if (t.font)
+                level_->bulletFont = t.font;
         } else if (name == "style:list-level-label-alignment" && level_) {
             if (auto pt = lengthPoints(zipxml::attribute(a, "fo:margin-left")))
                 level_->indentTwips = wordfile::clampTwips(*pt * 20);
@@ -332,7 +354,18 @@ public:
 
     void endElement(std::string_view name) override {
         if (skip_ > 0) {
-            --skip_;
+            // The element that began the skip was counted in the box.
+            if (--skip_ == 0 && box_ > 0)
+                --box_;
+            return;
+        }
+        if (box_ > 0 && --box_ == 0) { // the end of draw:text-box
+            endBox();
+            --frame_;
+            return;
+        }
+        if (frame_ > 0 && box_ == 0) {
+            --frame_;
             return;
         }
         if (name == "style:style" || name == "style:default-style")
@@ -350,6 +383,8 @@ public:
             }
             spans_.clear();
             formatReady_ = false;
+            if (box_ == 0)
+                flushBoxes();
         } else if (name == "text:span") {
             if (!spans_.empty())
                 spans_.pop_back();
@@ -383,13 +418,18 @@ public:
         const std::u16string in = text::fromUtf8(s);
         std::u16string out;
         out.reserve(in.size());
+        format();
         for (char16_t c : in) {
             if (c == u' ' || c == u'\t' || c == u'\r' || c == u'\n') {
                 if (!lastSpace_)
                     out.push_back(u' ');
                 lastSpace_ = true;
             } else if (c >= 0x20) {
-                out.push_back(c);
+                // Text in a picture font is the characters the font shows.
+                if (const char32_t m = symbolfonts::mapCharacter(symbol_, c))
+                    symbolfonts::appendUtf16(out, m);
+                else
+                    out.push_back(c);
                 lastSpace_ = false;
             }
         }
@@ -488,6 +528,13 @@ private:
                 t.over(d_.resolve(d_.textStyles, span, &OdtStyle::text));
             hidden_ = t.hidden.value_or(false);
             format_ = toCharFormat(t);
+            symbol_ = symbolfonts::named(format_.fontName);
+            if (symbol_ != symbolfonts::SymbolFont::None) {
+                // Its characters go in the paragraph's font, which can show them.
+                const std::u16string plain = toCharFormat(paragraphText()).fontName;
+                format_.fontName =
+                    symbolfonts::named(plain) == symbolfonts::SymbolFont::None ? plain : u"Times New Roman";
+            }
             formatReady_ = true;
         }
         return format_;
@@ -529,7 +576,7 @@ private:
                 counters_[deeper] = 0;
             std::u16string label;
             if (!level || level->bullet) {
-                label = level ? level->bulletChar : u"\u2022";
+                label = level ? bulletOf(*level) : u"\u2022";
             } else if (level->format != NumberFormat::None || !level->prefix.empty() || !level->suffix.empty()) {
                 label = level->prefix;
                 const std::size_t first = at + 1 >= std::size_t(level->displayLevels)
@@ -548,6 +595,50 @@ private:
             }
             writers_.back().text(label + u"\t", paragraphFormat());
         }
+    }
+
+    std::u16string bulletOf(const ListLevel& level) const {
+        const auto font = level.bulletFont ? symbolfonts::named(*level.bulletFont) : symbolfonts::SymbolFont::None;
+        std::u16string b;
+        for (char16_t c : level.bulletChar) {
+            if (const char32_t m = symbolfonts::mapCharacter(font, c))
+                symbolfonts::appendUtf16(b, m);
+            else
+                b.push_back(wordfile::visibleBullet(c));
+        }
+        return b;
+    }
+
+    // A frame's text box: its paragraphs are read into a flow of their own, with
+    // the state of the paragraph it is anchored in kept aside, and follow that
+    // paragraph.
+    void beginBox() {
+        box_ = 1;
+        boxReturn_ = NoteReturn{paragraphs_, spans_, lists_, lastSpace_, itemPending_};
+        paragraphs_.clear();
+        spans_.clear();
+        lists_.clear();
+        itemPending_ = false;
+        boxes_.emplace_back();
+        writers_.emplace_back(boxes_.back());
+    }
+
+    void endBox() {
+        writers_.pop_back();
+        paragraphs_ = std::move(boxReturn_.paragraphs);
+        spans_ = std::move(boxReturn_.spans);
+        lists_ = std::move(boxReturn_.lists);
+        lastSpace_ = boxReturn_.lastSpace;
+        itemPending_ = boxReturn_.itemPending;
+        formatReady_ = false;
+        if (paragraphs_.empty())
+            flushBoxes(); // a frame outside any paragraph: its text goes here
+    }
+
+    void flushBoxes() {
+        for (const RichContent& box : boxes_)
+            writers_.back().appendParagraphs(box);
+        boxes_.clear();
     }
 
     void emit(std::u16string_view s) {
@@ -577,21 +668,19 @@ private:
     bool lastSpace_ = true;
     std::vector<NoteReturn> noteStack_;
     bool formatReady_ = false, hidden_ = false;
+    symbolfonts::SymbolFont symbol_ = symbolfonts::SymbolFont::None;
     CharFormat format_, lastMark_;
+    int frame_ = 0; // depth inside a draw:frame
+    int box_ = 0;   // depth inside the draw:text-box being read
+    NoteReturn boxReturn_{};
+    std::deque<RichContent> boxes_; // text boxes of the current paragraph
 };
 
 WordReadResult failed(std::string why) { return WordReadResult{false, std::move(why)}; }
 
+// The part goes to the parser as it is expanded, never whole.
 bool readPart(zipxml::ZipArchive& zip, const std::string& name, zipxml::XmlHandler& h, std::string& error) {
-    std::string xml;
-    if (!zip.read(name, xml, error))
-        return false;
-    std::string why;
-    if (!zipxml::parseXml(xml, h, why)) {
-        error = why + " in " + name;
-        return false;
-    }
-    return true;
+    return zip.parse(name, h, error);
 }
 
 } // namespace

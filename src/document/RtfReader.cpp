@@ -2,9 +2,13 @@
 
 #include "platform/CodePages.h"
 #include "document/RtfTokenizer.h"
+#include "document/SymbolFonts.h"
+#include "document/WordOutput.h"
 #include "platform/TextCodec.h"
 
 #include <algorithm>
+#include <array>
+#include <cctype>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -73,46 +77,8 @@ bool isKnownCodePage(int codePage) {
     return codePage == MacRomanCodePage || codepages::isSupported(codePage);
 }
 
-// Symbol fonts put their pictures on byte values; the bullets that list numbering
-// writes in them (\listtext, \pntext) are mapped to the characters a reader sees.
-enum class SymbolFont : std::uint8_t { None, Symbol, Wingdings };
-
-bool symbolChar(SymbolFont font, unsigned char byte, char16_t& c) {
-    switch (font) {
-    case SymbolFont::Symbol:
-        if (byte == 0xB7) {
-            c = 0x2022; // bullet
-            return true;
-        }
-        return false;
-    case SymbolFont::Wingdings:
-        switch (byte) {
-        case 0xA7: c = 0x25AA; return true; // small square
-        case 0xD8: c = 0x27A2; return true; // arrowhead
-        case 0xFC: c = 0x2713; return true; // check mark
-        default: return false;
-        }
-    case SymbolFont::None:
-        break;
-    }
-    return false;
-}
-
-bool equalsAsciiNoCase(std::u16string_view a, std::string_view b) {
-    if (a.size() < b.size())
-        return false;
-    for (std::size_t i = 0; i < b.size(); ++i) {
-        char16_t x = a[i];
-        if (x >= u'A' && x <= u'Z')
-            x = static_cast<char16_t>(x - u'A' + u'a');
-        char y = b[i];
-        if (y >= 'A' && y <= 'Z')
-            y = static_cast<char>(y - 'A' + 'a');
-        if (x != static_cast<unsigned char>(y))
-            return false;
-    }
-    return true;
-}
+using symbolfonts::SymbolFont;
+using wordfile::NumberFormat;
 
 // ---- The control words the reader acts on ----
 
@@ -130,13 +96,21 @@ enum class Word : std::uint8_t {
     Par, Cell, Row, Char,
     // footnotes and endnotes: the group of the note, and the automatic number
     Footnote, NoteNumber,
+    // the associated fonts of right-to-left and double-byte text
+    AssocFont, RtlChar, LtrChar, DbChar, SbChar,
+    // lists: old paragraph numbering, the list table, and the number of a paragraph
+    Pn, PnLevelBullet, PnLevelBody, PnLevel, PnFormat, PnStart, PnFont, PnTextBefore, PnTextAfter,
+    PnText, ListText, ListTable, List, ListLevel, ListId, LevelFormat, LevelStart, LevelText,
+    ListOverrideTable, ListOverride, ListOverrideNumber, ListLevelNumber,
+    // fields and text boxes
+    FieldInst, FieldResult, DrawingObject, TextBoxText, Shape, ShapeInstance, ShapeText,
     // destinations
     FontTable, ColourTable, Skip, Upr, Ud, NestTableProps,
 };
 
 struct WordInfo {
     Word word;
-    char16_t ch = 0; // for Word::Char
+    char16_t ch = 0; // for Word::Char; the number format of \pndec and the others
 };
 
 const std::unordered_map<std::string_view, WordInfo>& wordTable() {
@@ -168,6 +142,28 @@ const std::unordered_map<std::string_view, WordInfo>& wordTable() {
             {"ltrmark", {Word::Char, 0x200E}}, {"rtlmark", {Word::Char, 0x200F}},
             {"fonttbl", {Word::FontTable}}, {"colortbl", {Word::ColourTable}},
             {"upr", {Word::Upr}}, {"ud", {Word::Ud}}, {"nesttableprops", {Word::NestTableProps}},
+            {"af", {Word::AssocFont}}, {"rtlch", {Word::RtlChar}}, {"ltrch", {Word::LtrChar}},
+            {"dbch", {Word::DbChar}}, {"loch", {Word::SbChar}}, {"hich", {Word::SbChar}},
+            {"pn", {Word::Pn}}, {"pnlvlblt", {Word::PnLevelBullet}}, {"pnlvlbody", {Word::PnLevelBody}},
+            {"pnlvlcont", {Word::PnLevelBody}}, {"pnlvl", {Word::PnLevel}},
+            {"pndec", {Word::PnFormat, char16_t(NumberFormat::Decimal)}},
+            {"pnord", {Word::PnFormat, char16_t(NumberFormat::Decimal)}},
+            {"pncard", {Word::PnFormat, char16_t(NumberFormat::Decimal)}},
+            {"pnucrm", {Word::PnFormat, char16_t(NumberFormat::UpperRoman)}},
+            {"pnlcrm", {Word::PnFormat, char16_t(NumberFormat::LowerRoman)}},
+            {"pnucltr", {Word::PnFormat, char16_t(NumberFormat::UpperLetter)}},
+            {"pnlcltr", {Word::PnFormat, char16_t(NumberFormat::LowerLetter)}},
+            {"pnstart", {Word::PnStart}}, {"pnf", {Word::PnFont}},
+            {"pntxtb", {Word::PnTextBefore}}, {"pntxta", {Word::PnTextAfter}},
+            {"pntext", {Word::PnText}}, {"listtext", {Word::ListText}},
+            {"listtable", {Word::ListTable}}, {"list", {Word::List}}, {"listlevel", {Word::ListLevel}},
+            {"listid", {Word::ListId}}, {"levelnfc", {Word::LevelFormat}}, {"levelnfcn", {Word::LevelFormat}},
+            {"levelstartat", {Word::LevelStart}}, {"leveltext", {Word::LevelText}},
+            {"listoverridetable", {Word::ListOverrideTable}}, {"listoverride", {Word::ListOverride}},
+            {"ls", {Word::ListOverrideNumber}}, {"ilvl", {Word::ListLevelNumber}},
+            {"fldinst", {Word::FieldInst}}, {"fldrslt", {Word::FieldResult}},
+            {"do", {Word::DrawingObject}}, {"dptxbxtext", {Word::TextBoxText}},
+            {"shp", {Word::Shape}}, {"shpinst", {Word::ShapeInstance}}, {"shptxt", {Word::ShapeText}},
         };
         // Every underline kind reads as underline.
         for (std::string_view u : {"uld", "uldash", "uldashd", "uldashdd", "uldb", "ulhwave", "ulldash",
@@ -177,10 +173,10 @@ const std::unordered_map<std::string_view, WordInfo>& wordTable() {
         // Destinations whose content is not part of the visible text.
         for (std::string_view d :
              {"info", "stylesheet", "pict", "object", "objdata", "header", "headerl", "headerr", "headerf",
-              "footer", "footerl", "footerr", "footerf", "listtable", "listoverridetable",
+              "footer", "footerl", "footerr", "footerf", "levelnumbers", "listname", "liststylename",
               "rsidtbl", "generator", "themedata", "colorschememapping", "latentstyles", "datastore",
-              "xmlnstbl", "pgdsctbl", "fldinst", "filetbl", "revtbl", "pn", "pnseclvl", "pntxta", "pntxtb",
-              "nonshppict", "shp", "shpinst", "shprslt", "sp", "sn", "sv", "do", "xe", "tc", "tcn", "txe",
+              "xmlnstbl", "pgdsctbl", "filetbl", "revtbl", "pnseclvl",
+              "nonshppict", "shprslt", "sp", "sn", "sv", "xe", "tc", "tcn", "txe",
               "rxe", "bkmkstart", "bkmkend", "template", "docvar", "userprops", "mmathPr", "listpicture",
               "protusertbl", "nonesttables", "falt", "panose", "fname", "annotation", "atnid", "atnauthor",
               "atndate", "atrfstart", "atrfend", "title", "subject", "author", "operator", "keywords",
@@ -205,7 +201,13 @@ enum class Dest : std::uint8_t {
     Text,        // visible text
     FontTable,   // names and code pages of fonts
     ColourTable, // \red\green\blue entries
-    Drop,        // read for structure only (the ANSI half of \upr, nested table properties)
+    Drop,        // read for structure only (the ANSI half of \upr, nested table properties,
+                 // drawing objects and shapes around the text of their text boxes)
+    ParaNumber,  // an old paragraph number's definition (\pn)
+    ParaNumberText, // the text before or after that number (\pntxtb, \pntxta)
+    ListTable,   // the list table and the list override table
+    LevelText,   // the text of one level of a list (\leveltext)
+    FieldInst,   // a field's instruction: only SYMBOL fields give text
 };
 
 enum class Script : std::uint8_t { None, Super, Sub };
@@ -223,13 +225,45 @@ struct State {
     int sizeHalfPoints = DefaultSizeHalfPoints;
     int fontNumber = -1; // -1: the document's default font
     int upTwips = 0;
+    // The associated font (\af) that right-to-left runs (\rtlch) and
+    // double-byte characters (\dbch) are written in.
+    int assocFont = -1;
+    bool rightToLeft = false;
+    bool doubleByte = false;
     ParaFormat para;
+    // The paragraph's number: an old \pn definition (an index into the reader's
+    // list), and the list override (\ls) and level of the list table.
+    int paraNumber = -1;
+    int listOverride = 0;
+    int listLevel = 0;
+};
+
+// The number or bullet of an old Word 6/95 paragraph (\pn ... {\pntxtb}{\pntxta}).
+struct ParaNumberDef {
+    bool bullet = false;
+    int level = 0; // 1..9 for outline levels, 0 for body numbering
+    NumberFormat format = NumberFormat::Decimal;
+    int start = 1;
+    int font = -1;
+    std::u16string before, after;
+};
+
+// One level of a list of the list table, and what its text is made of: characters
+// and the places of the level numbers (0..8), which \leveltext writes as the
+// bytes 0x00..0x08. Bytes are kept as bytes until the level's font is known.
+struct ListLevelDef {
+    NumberFormat format = NumberFormat::Decimal;
+    bool bullet = false;
+    int start = 1;
+    int font = -1;
+    std::vector<std::int32_t> raw; // >= 0: a byte; < 0: -(the UTF-16 unit + 1)
+    std::u16string text;           // the text with level places as U+0000..U+0008
 };
 
 struct Font {
     std::u16string name;
     int codePage = 0; // 0: the document's
-    SymbolFont symbol = SymbolFont::None;
+    SymbolFont symbol = SymbolFont::None; // Symbol or Wingdings with \fcharset2
 };
 
 struct PendingFont {
@@ -254,6 +288,7 @@ public:
 
 private:
     State& st() { return stack_.back(); }
+    const State& st() const { return stack_.back(); }
 
     // Tokens
     bool handleSkipped(const Token& t); // true when the document ended
@@ -269,14 +304,32 @@ private:
         ucSkip_ = 0;
     }
 
+    // Bytes of text in the code page of their font, two at a time in the
+    // double-byte code pages; characters of the picture fonts as what they show.
+    void textByte(unsigned char byte);
+    void fontNameByte(unsigned char byte);
+    bool flushLeadByte(); // a lead byte cut off from its trail; true when there was one
+    void emitChar32(char32_t c);
+    void emitString(std::u16string_view s);
+    char16_t mapInFont(int fontNumber, char16_t c, bool isByte);
+
+    // Lists, fields and text boxes
+    void writeParagraphNumber();
+    std::u16string paraNumberLabel(const ParaNumberDef& def);
+    std::u16string listLabel(int listOverride, int level);
+    void listTableWord(const WordInfo& info, const Token& t);
+    void finishListLevel();
+    void finishFieldInst();
+    void beginTextBox();
+
     // Tables
     void beginFont(int number);
     void commitFont();
     int pendingFontCodePage() const;
     void commitColour();
     const Font* fontOf(int number) const;
+    int textFontNumber() const;
     int codePageForText();
-    char16_t decodeTextByte(unsigned char byte);
 
     // Output
     void emitChar(char16_t c);
@@ -336,6 +389,38 @@ private:
     // as its number.
     std::vector<RichContent> notes_;
     std::size_t noteDepth_ = 0; // the depth of the note group being read; 0: none
+
+    unsigned char leadByte_ = 0; // a lead byte of a double-byte character, waiting for its trail
+    int leadCodePage_ = 0;
+    unsigned char fontLeadByte_ = 0; // the same in a font's name
+
+    // Paragraph numbers: the old definitions (\pn), the list table and its
+    // overrides, and the counters of the numbers this reader writes itself.
+    std::vector<ParaNumberDef> paraNumbers_;
+    ParaNumberDef pnDef_;
+    std::size_t pnDepth_ = 0;
+    bool pnTextAfter_ = false;
+    std::array<int, 10> pnCounters_{};
+    struct ListDef {
+        int id = 0;
+        std::array<ListLevelDef, 9> levels;
+        std::size_t levelCount = 0;
+    };
+    std::vector<ListDef> lists_;
+    std::unordered_map<int, int> overrides_; // \ls -> \listid
+    std::size_t listDepth_ = 0, levelDepth_ = 0, overrideDepth_ = 0;
+    int overrideListId_ = 0, overrideNumber_ = 0;
+    std::unordered_map<int, std::array<int, 9>> listCounters_;
+    bool paraHasListText_ = false; // the paragraph wrote its own number (\listtext, \pntext)
+    bool paraNumbered_ = false;
+    bool lastParaNumbered_ = false;
+    bool writingNumber_ = false;
+
+    // A SYMBOL field: its instruction, and its result that the character replaces.
+    std::string fieldInst_;
+    std::size_t fieldInstDepth_ = 0;
+    std::size_t symbolFieldDepth_ = 0;
+    std::size_t textBoxDepth_ = 0;
     struct DocumentPlace {      // the document's output state while a note is read
         bool pendingTab = false;
         bool lastWasCr = false;
@@ -349,6 +434,11 @@ void Reader::run() {
         Token t = tokens_.next();
         if (t.kind == TokenKind::End)
             break;
+        // A double-byte character's trail is the next byte, written as itself, as
+        // \'hh or escaped (\\, \{, \}); anything else cuts the lead byte off.
+        if (leadByte_ && t.kind != TokenKind::HexByte && t.kind != TokenKind::Text &&
+            !(t.kind == TokenKind::ControlSymbol && (t.byte == '\\' || t.byte == '{' || t.byte == '}')))
+            flushLeadByte();
         if (skipping_) {
             if (handleSkipped(t))
                 return finish();
@@ -374,7 +464,23 @@ void Reader::run() {
             // \* marks a destination to be ignored unless it is understood.
             starPending_ = false;
             const WordInfo* w = t.kind == TokenKind::ControlWord && !t.malformed ? lookup(t.text) : nullptr;
-            if (!w || (w->word != Word::Ud && w->word != Word::NestTableProps && w->word != Word::Footnote)) {
+            const auto understood = [](Word word) {
+                switch (word) {
+                case Word::Ud:
+                case Word::NestTableProps:
+                case Word::Footnote:
+                case Word::Pn:
+                case Word::ListTable:
+                case Word::ListOverrideTable:
+                case Word::FieldInst:
+                case Word::DrawingObject:
+                case Word::ShapeInstance:
+                    return true;
+                default:
+                    return false;
+                }
+            };
+            if (!w || !understood(w->word)) {
                 startSkip();
                 if (handleSkipped(t))
                     return finish();
@@ -456,8 +562,36 @@ bool Reader::closeGroup() {
         endNote();
     if (stack_.size() == 1)
         return true; // the end of the document; anything after it is ignored
+    const std::size_t depth = stack_.size();
+    if (levelDepth_ == depth)
+        finishListLevel();
+    if (overrideDepth_ == depth) {
+        if (overrideNumber_ != 0 && overrides_.size() < 100000)
+            overrides_[overrideNumber_] = overrideListId_;
+        overrideDepth_ = 0;
+    }
+    if (listDepth_ == depth)
+        listDepth_ = 0;
+    if (symbolFieldDepth_ == depth)
+        symbolFieldDepth_ = 0; // the SYMBOL field ended
+    if (textBoxDepth_ == depth) {
+        textBoxDepth_ = 0;
+        if (paraHasText_)
+            paragraphBreak(); // the text after the box goes on in a paragraph of its own
+    }
     stack_.pop_back();
     formatDirty_ = true;
+    if (pnDepth_ == depth) {
+        pnDepth_ = 0;
+        // The definition belongs to the paragraph the group is in.
+        if (paraNumbers_.empty() || paraNumbers_.size() < 10000)
+            paraNumbers_.push_back(pnDef_);
+        st().paraNumber = int(paraNumbers_.size()) - 1;
+    }
+    if (fieldInstDepth_ == depth) {
+        fieldInstDepth_ = 0;
+        finishFieldInst();
+    }
     return false;
 }
 
@@ -471,15 +605,77 @@ void Reader::handleWord(const Token& t) {
     const std::int32_t p = t.param;
     const bool on = !t.hasParam || p != 0;
 
-    if (s.dest == Dest::Drop) {
-        // Only the words that end the dropped part matter here.
+    switch (s.dest) {
+    case Dest::Drop:
+        // Only the words that end the dropped part matter here, and the text of
+        // a text box in a drawing object or shape.
         if (info->word == Word::Ud)
             s.dest = s.uprOuter;
         else if (info->word == Word::Row)
             endRow(); // \nestrow inside the nested table properties
-        else if (info->word == Word::Skip)
+        else if (info->word == Word::Skip || info->word == Word::FieldInst)
             startSkip();
+        else if ((info->word == Word::TextBoxText || info->word == Word::ShapeText) && noteDepth_ == 0) {
+            s.dest = Dest::Text;
+            beginTextBox();
+        }
         return;
+    case Dest::FieldInst:
+        if (info->word == Word::Skip)
+            startSkip();
+        else if (info->word == Word::Unicode)
+            ucSkip_ = s.uc;
+        return;
+    case Dest::ParaNumber:
+    case Dest::ParaNumberText:
+        switch (info->word) {
+        case Word::PnLevelBullet:
+            pnDef_.bullet = true;
+            break;
+        case Word::PnLevelBody:
+            pnDef_.level = 0;
+            break;
+        case Word::PnLevel:
+            pnDef_.level = clampInt(p, 1, 9);
+            break;
+        case Word::PnFormat:
+            pnDef_.format = NumberFormat(info->ch);
+            break;
+        case Word::PnStart:
+            pnDef_.start = clampInt(p, 0, 32767);
+            break;
+        case Word::PnFont:
+            pnDef_.font = p;
+            break;
+        case Word::PnTextBefore:
+        case Word::PnTextAfter:
+            s.dest = Dest::ParaNumberText;
+            pnTextAfter_ = info->word == Word::PnTextAfter;
+            break;
+        case Word::Unicode:
+            if (s.dest == Dest::ParaNumberText && t.hasParam) {
+                std::u16string& to = pnTextAfter_ ? pnDef_.after : pnDef_.before;
+                if (to.size() < 32)
+                    to.push_back(mapInFont(pnDef_.font, char16_t(p < 0 ? p + 65536 : p), false));
+                ucSkip_ = s.uc;
+            }
+            break;
+        case Word::UnicodeSkip:
+            s.uc = t.hasParam ? clampInt(p, 0, MaxUnicodeSkip) : 1;
+            break;
+        case Word::Skip:
+            startSkip();
+            break;
+        default:
+            break;
+        }
+        return;
+    case Dest::ListTable:
+    case Dest::LevelText:
+        listTableWord(*info, t);
+        return;
+    default:
+        break;
     }
 
     switch (info->word) {
@@ -536,6 +732,8 @@ void Reader::handleWord(const Token& t) {
         s.sizeHalfPoints = DefaultSizeHalfPoints;
         s.fontNumber = -1;
         s.upTwips = 0;
+        s.assocFont = -1;
+        s.rightToLeft = s.doubleByte = false;
         formatDirty_ = true;
         break;
     case Word::Bold:
@@ -602,14 +800,12 @@ void Reader::handleWord(const Token& t) {
             v += 65536;
         char16_t c = (v >= 0 && v <= 0xFFFF) ? static_cast<char16_t>(v) : ReplacementChar;
         if (s.dest == Dest::Text) {
-            // Symbol fonts are also written as U+F0xx, xx being the byte in the font.
-            if (c >= 0xF000 && c <= 0xF0FF) {
-                codePageForText();
-                char16_t mapped = 0;
-                if (symbolChar(cachedFontSymbol_, static_cast<unsigned char>(c & 0xFF), mapped))
-                    c = mapped;
-            }
-            emitChar(c);
+            // Picture fonts are also written as U+F0xx, xx being the byte in the font.
+            codePageForText();
+            if (const char32_t mapped = symbolfonts::mapCharacter(cachedFontSymbol_, c))
+                emitChar32(mapped);
+            else
+                emitChar(c);
         } else if (s.dest == Dest::FontTable && pendingFont_.active &&
                    pendingFont_.name.size() < MaxGatheredNameLength) {
             pendingFont_.name.push_back(c);
@@ -620,6 +816,9 @@ void Reader::handleWord(const Token& t) {
 
     case Word::Pard:
         s.para = ParaFormat{};
+        s.paraNumber = -1;
+        s.listOverride = 0;
+        s.listLevel = 0;
         break;
     case Word::AlignLeft:
         s.para.alignment = Alignment::Left;
@@ -661,6 +860,85 @@ void Reader::handleWord(const Token& t) {
         if (s.dest == Dest::Text)
             noteNumber();
         break;
+
+    case Word::AssocFont:
+        s.assocFont = p;
+        cachedFontNumber_ = -2;
+        break;
+    case Word::RtlChar:
+    case Word::LtrChar:
+        s.rightToLeft = info->word == Word::RtlChar;
+        break;
+    case Word::DbChar:
+    case Word::SbChar:
+        s.doubleByte = info->word == Word::DbChar;
+        break;
+
+    case Word::Pn:
+        if (s.dest == Dest::Text && pnDepth_ == 0) {
+            s.dest = Dest::ParaNumber;
+            pnDef_ = ParaNumberDef{};
+            pnDepth_ = stack_.size();
+        } else {
+            startSkip();
+        }
+        break;
+    case Word::PnText:
+    case Word::ListText:
+        // The number the writer put before the paragraph: it is the paragraph's own.
+        if (s.dest == Dest::Text) {
+            paraHasListText_ = true;
+            paraNumbered_ = true;
+        }
+        break;
+    case Word::ListTable:
+    case Word::ListOverrideTable:
+        s.dest = Dest::ListTable;
+        break;
+    case Word::ListOverrideNumber:
+        s.listOverride = p;
+        break;
+    case Word::ListLevelNumber:
+        s.listLevel = clampInt(p, 0, 8);
+        break;
+    case Word::FieldInst:
+        if (s.dest == Dest::Text && fieldInstDepth_ == 0) {
+            s.dest = Dest::FieldInst;
+            fieldInst_.clear();
+            fieldInstDepth_ = stack_.size();
+        } else {
+            startSkip();
+        }
+        break;
+    case Word::FieldResult:
+        // The result a SYMBOL field's character stands for is not read again.
+        if (symbolFieldDepth_ != 0 && stack_.size() == symbolFieldDepth_ + 1)
+            startSkip();
+        break;
+    case Word::DrawingObject:
+    case Word::Shape:
+    case Word::ShapeInstance:
+        s.dest = Dest::Drop;
+        s.uprOuter = Dest::Drop;
+        break;
+    case Word::TextBoxText:
+    case Word::ShapeText:
+    case Word::PnLevelBullet:
+    case Word::PnLevelBody:
+    case Word::PnLevel:
+    case Word::PnFormat:
+    case Word::PnStart:
+    case Word::PnFont:
+    case Word::PnTextBefore:
+    case Word::PnTextAfter:
+    case Word::List:
+    case Word::ListLevel:
+    case Word::ListId:
+    case Word::LevelFormat:
+    case Word::LevelStart:
+    case Word::LevelText:
+    case Word::ListOverride:
+        break; // outside their own destinations they mean nothing
 
     case Word::FontTable:
         s.dest = Dest::FontTable;
@@ -707,6 +985,10 @@ void Reader::handleSymbol(unsigned char symbol) {
     case '\\':
     case '{':
     case '}':
+        if (leadByte_ && dest == Dest::Text) {
+            textByte(symbol); // the trail byte of a double-byte character
+            return;
+        }
         c = symbol;
         break;
     case '~':
@@ -722,17 +1004,40 @@ void Reader::handleSymbol(unsigned char symbol) {
         emitChar(c);
     else if (dest == Dest::FontTable && pendingFont_.active && pendingFont_.name.size() < MaxGatheredNameLength)
         pendingFont_.name.push_back(c);
+    else if (dest == Dest::FieldInst && fieldInst_.size() < 256)
+        fieldInst_.push_back(static_cast<char>(c));
 }
 
 void Reader::handleHex(unsigned char byte) {
     if (stack_.empty())
         return;
-    const Dest dest = st().dest;
-    if (dest == Dest::Text) {
-        emitChar(decodeTextByte(byte));
-    } else if (dest == Dest::FontTable && pendingFont_.active &&
-               pendingFont_.name.size() < MaxGatheredNameLength) {
-        pendingFont_.name.push_back(decodeByte(byte, pendingFontCodePage()));
+    switch (st().dest) {
+    case Dest::Text:
+        if (!st().hidden)
+            textByte(byte);
+        return;
+    case Dest::FontTable:
+        fontNameByte(byte);
+        return;
+    case Dest::ParaNumberText: {
+        std::u16string& to = pnTextAfter_ ? pnDef_.after : pnDef_.before;
+        if (to.size() < 32)
+            to.push_back(mapInFont(pnDef_.font, byte, true));
+        return;
+    }
+    case Dest::LevelText:
+        if (!lists_.empty() && lists_.back().levelCount > 0) {
+            auto& raw = lists_.back().levels[lists_.back().levelCount - 1].raw;
+            if (raw.size() < 256)
+                raw.push_back(byte);
+        }
+        return;
+    case Dest::FieldInst:
+        if (fieldInst_.size() < 256)
+            fieldInst_.push_back(static_cast<char>(byte));
+        return;
+    default:
+        return;
     }
 }
 
@@ -740,21 +1045,28 @@ void Reader::handleText(std::string_view bytes) {
     if (stack_.empty())
         return;
     switch (st().dest) {
-    case Dest::Text:
+    case Dest::Text: {
         if (st().hidden)
             return;
+        // The font is the same for the whole piece: ASCII outside a picture font
+        // goes straight on, everything else through textByte.
+        codePageForText();
+        const bool plain = cachedFontSymbol_ == SymbolFont::None;
         for (char ch : bytes) {
             const auto byte = static_cast<unsigned char>(ch);
-            emitChar(byte < 0x80 ? char16_t(byte) : decodeTextByte(byte));
+            if (plain && byte < 0x80 && !leadByte_)
+                emitChar(byte);
+            else
+                textByte(byte);
         }
         return;
+    }
     case Dest::FontTable:
         for (char ch : bytes) {
-            if (ch == ';') {
+            if (ch == ';')
                 commitFont();
-            } else if (pendingFont_.active && pendingFont_.name.size() < MaxGatheredNameLength) {
-                pendingFont_.name.push_back(decodeByte(static_cast<unsigned char>(ch), pendingFontCodePage()));
-            }
+            else
+                fontNameByte(static_cast<unsigned char>(ch));
         }
         return;
     case Dest::ColourTable:
@@ -762,9 +1074,112 @@ void Reader::handleText(std::string_view bytes) {
             if (ch == ';')
                 commitColour();
         return;
+    case Dest::ParaNumberText:
+        for (char ch : bytes)
+            handleHex(static_cast<unsigned char>(ch));
+        return;
+    case Dest::LevelText:
+        for (char ch : bytes)
+            handleHex(static_cast<unsigned char>(ch));
+        return;
+    case Dest::FieldInst:
+        for (char ch : bytes)
+            if (fieldInst_.size() < 256)
+                fieldInst_.push_back(ch);
+        return;
     case Dest::Drop:
+    case Dest::ParaNumber:
+    case Dest::ListTable:
         return;
     }
+}
+
+// ---- Bytes of text ----
+
+void Reader::textByte(unsigned char byte) {
+    if (leadByte_) {
+        const unsigned char lead = leadByte_;
+        leadByte_ = 0;
+        if (const char16_t c = codepages::decodePair(lead, byte, leadCodePage_)) {
+            emitChar(c);
+            return;
+        }
+        emitChar(ReplacementChar); // no character: the byte after it is read afresh
+    }
+    const int codePage = codePageForText();
+    if (const char32_t mapped = symbolfonts::toUnicode(cachedFontSymbol_, byte)) {
+        emitChar32(mapped);
+        return;
+    }
+    if (byte < 0x80) {
+        emitChar(byte);
+        return;
+    }
+    int doubleByte = codePage;
+    const State& s = st();
+    if (!codepages::isDoubleByte(doubleByte) && s.doubleByte && s.assocFont >= 0) {
+        // \dbch\afN: double-byte characters are in the associated font.
+        if (const Font* f = fontOf(s.assocFont); f && codepages::isDoubleByte(f->codePage))
+            doubleByte = f->codePage;
+    }
+    if (codepages::isLeadByte(byte, doubleByte)) {
+        leadByte_ = byte;
+        leadCodePage_ = doubleByte;
+        return;
+    }
+    emitChar(decodeByte(byte, codePage));
+}
+
+bool Reader::flushLeadByte() {
+    if (!leadByte_)
+        return false;
+    leadByte_ = 0;
+    emitChar(ReplacementChar);
+    return true;
+}
+
+void Reader::fontNameByte(unsigned char byte) {
+    if (!pendingFont_.active || pendingFont_.name.size() >= MaxGatheredNameLength)
+        return;
+    const int codePage = pendingFontCodePage();
+    if (fontLeadByte_) {
+        const char16_t c = codepages::decodePair(fontLeadByte_, byte, codePage);
+        fontLeadByte_ = 0;
+        pendingFont_.name.push_back(c ? c : ReplacementChar);
+        return;
+    }
+    if (byte >= 0x80 && codepages::isLeadByte(byte, codePage)) {
+        fontLeadByte_ = byte;
+        return;
+    }
+    pendingFont_.name.push_back(decodeByte(byte, codePage));
+}
+
+void Reader::emitChar32(char32_t c) {
+    std::u16string units;
+    symbolfonts::appendUtf16(units, c);
+    for (char16_t u : units)
+        emitChar(u);
+}
+
+void Reader::emitString(std::u16string_view text) {
+    for (char16_t c : text)
+        emitChar(c);
+}
+
+// A character of a list's number or bullet in the font the list gives it.
+char16_t Reader::mapInFont(int fontNumber, char16_t c, bool isByte) {
+    const Font* font = fontNumber >= 0 ? fontOf(fontNumber) : nullptr;
+    const SymbolFont symbol = font ? font->symbol : SymbolFont::None;
+    const char32_t mapped = isByte ? symbolfonts::toUnicode(symbol, static_cast<unsigned char>(c))
+                                   : symbolfonts::mapCharacter(symbol, c);
+    if (mapped && mapped <= 0xFFFF)
+        return static_cast<char16_t>(mapped);
+    if (mapped)
+        return 0x2022; // a picture outside the 16-bit range in a bullet
+    if (isByte && c >= 0x80)
+        return decodeByte(static_cast<unsigned char>(c), font && font->codePage ? font->codePage : docCodePage_);
+    return wordfile::visibleBullet(c);
 }
 
 // ---- Font and colour tables ----
@@ -773,6 +1188,7 @@ void Reader::beginFont(int number) {
     if (pendingFont_.active)
         commitFont(); // the previous entry had no ';'
     pendingFont_ = PendingFont{};
+    fontLeadByte_ = 0;
     pendingFont_.active = true;
     pendingFont_.depth = stack_.size();
     pendingFont_.number = number;
@@ -792,6 +1208,7 @@ void Reader::commitFont() {
     if (!pendingFont_.active)
         return;
     pendingFont_.active = false;
+    fontLeadByte_ = 0; // a lead byte at the end of a name has no character
     std::u16string& name = pendingFont_.name;
     const auto isBlank = [](char16_t c) { return c == u' ' || c == u'\t'; };
     while (!name.empty() && isBlank(name.back()))
@@ -814,12 +1231,10 @@ void Reader::commitFont() {
         font.codePage = pendingFont_.codePage;
     else if (pendingFont_.charset >= 0)
         font.codePage = codePageOfCharset(pendingFont_.charset);
-    if (pendingFont_.charset == 2) {
-        if (equalsAsciiNoCase(font.name, "symbol") && font.name.size() == 6)
-            font.symbol = SymbolFont::Symbol;
-        else if (equalsAsciiNoCase(font.name, "wingdings"))
-            font.symbol = SymbolFont::Wingdings;
-    }
+    // Only with the symbol character set: the program's own files name any font
+    // with \fcharset0, and their text is already the characters it shows.
+    if (pendingFont_.charset == 2)
+        font.symbol = symbolfonts::named(font.name);
     fonts_.insert_or_assign(pendingFont_.number, std::move(font));
     pendingFont_.name.clear();
     cachedFontNumber_ = -2;
@@ -843,8 +1258,14 @@ const Font* Reader::fontOf(int number) const {
     return nullptr;
 }
 
+// A right-to-left run is in its associated font (\rtlch\afN), other text in \fN.
+int Reader::textFontNumber() const {
+    const State& s = st();
+    return s.rightToLeft && s.assocFont >= 0 ? s.assocFont : s.fontNumber;
+}
+
 int Reader::codePageForText() {
-    const int number = st().fontNumber;
+    const int number = textFontNumber();
     if (number != cachedFontNumber_) {
         const Font* font = fontOf(number);
         cachedFontNumber_ = number;
@@ -852,14 +1273,6 @@ int Reader::codePageForText() {
         cachedFontSymbol_ = font ? font->symbol : SymbolFont::None;
     }
     return cachedFontCodePage_ ? cachedFontCodePage_ : docCodePage_;
-}
-
-char16_t Reader::decodeTextByte(unsigned char byte) {
-    const int codePage = codePageForText();
-    char16_t c = 0;
-    if (cachedFontSymbol_ != SymbolFont::None && symbolChar(cachedFontSymbol_, byte, c))
-        return c;
-    return decodeByte(byte, codePage);
 }
 
 // ---- Output ----
@@ -914,6 +1327,8 @@ void Reader::emitChar(char16_t c) {
 void Reader::put(char16_t c) {
     flushHighSurrogate();
     flushTab();
+    if (!paraHasText_ && !writingNumber_)
+        writeParagraphNumber();
     if (formatDirty_)
         updateFormat();
     pending_.push_back(c);
@@ -943,7 +1358,10 @@ void Reader::paragraphBreak() {
     flushText();
     target_->paragraphs.back() = st().para;
     target_->appendParagraphBreak(pendingFormat_, ParaFormat{});
+    if (paraHasText_)
+        lastParaNumbered_ = paraNumbered_;
     paraHasText_ = false;
+    paraHasListText_ = paraNumbered_ = false;
     lastWasCr_ = false;
 }
 
@@ -973,6 +1391,12 @@ void Reader::updateFormat() {
     f.sizeHalfPoints = s.sizeHalfPoints;
     static const std::u16string defaultFontName = CharFormat{}.fontName;
     const Font* font = fontOf(s.fontNumber);
+    if (font && font->symbol != SymbolFont::None) {
+        // Its characters are read as the Unicode characters they show, which
+        // the picture font has not: they take the document's own font.
+        const Font* plain = fontOf(-1);
+        font = plain && plain->symbol == SymbolFont::None ? plain : nullptr;
+    }
     f.fontName = (font && !font->name.empty()) ? font->name : defaultFontName;
     // A third of the size, in whole half-points as RTF keeps offsets, so that
     // writing the offset and reading it back gives the same.
@@ -1002,6 +1426,8 @@ void Reader::flushText() {
 }
 
 void Reader::finish() {
+    if (!stack_.empty())
+        flushLeadByte();
     if (noteDepth_ != 0)
         endNote(); // the document was cut off inside a note
     if (!stack_.empty()) {
@@ -1013,6 +1439,267 @@ void Reader::finish() {
         out_.paragraphs.back() = paraHasText_ ? lastTextPara_ : st().para;
     }
     appendNotes();
+}
+
+// ---- Lists, SYMBOL fields and text boxes ----
+
+// At a paragraph's first character: the number or bullet of an old \pn
+// definition or of the list table, unless the writer put it there itself.
+void Reader::writeParagraphNumber() {
+    if (paraHasListText_)
+        return;
+    const State& s = st();
+    std::u16string label;
+    if (s.paraNumber >= 0 && std::size_t(s.paraNumber) < paraNumbers_.size())
+        label = paraNumberLabel(paraNumbers_[std::size_t(s.paraNumber)]);
+    else if (s.listOverride > 0)
+        label = listLabel(s.listOverride, s.listLevel);
+    else
+        return;
+    paraNumbered_ = true;
+    if (label.empty())
+        return;
+    writingNumber_ = true;
+    emitString(label);
+    emitChar(u'\t');
+    writingNumber_ = false;
+}
+
+std::u16string Reader::paraNumberLabel(const ParaNumberDef& def) {
+    if (def.bullet)
+        return def.before.empty() ? std::u16string(1, u'\u2022') : def.before;
+    if (!lastParaNumbered_)
+        pnCounters_.fill(0);
+    const std::size_t at = std::size_t(std::clamp(def.level, 0, 9));
+    pnCounters_[at] = pnCounters_[at] == 0 ? def.start : pnCounters_[at] + 1;
+    for (std::size_t deeper = at + 1; deeper < pnCounters_.size(); ++deeper)
+        pnCounters_[deeper] = 0;
+    return def.before + wordfile::formatNumber(pnCounters_[at], def.format) + def.after;
+}
+
+std::u16string Reader::listLabel(int listOverride, int level) {
+    const auto o = overrides_.find(listOverride);
+    if (o == overrides_.end())
+        return {};
+    const auto list = std::find_if(lists_.begin(), lists_.end(), [&](const ListDef& l) { return l.id == o->second; });
+    if (list == lists_.end())
+        return {};
+    const ListLevelDef& def = list->levels[std::size_t(std::clamp(level, 0, 8))];
+    auto& counts = listCounters_[listOverride];
+    const std::size_t at = std::size_t(std::clamp(level, 0, 8));
+    counts[at] = counts[at] == 0 ? def.start : counts[at] + 1;
+    for (std::size_t deeper = at + 1; deeper < counts.size(); ++deeper)
+        counts[deeper] = 0;
+    std::u16string label;
+    for (char16_t c : def.text) {
+        if (c < 9) {
+            if (def.bullet)
+                continue;
+            const ListLevelDef& of = list->levels[c];
+            label += wordfile::formatNumber(counts[c] == 0 ? of.start : counts[c], of.format);
+        } else {
+            label.push_back(c);
+        }
+    }
+    if (def.bullet && label.empty())
+        label = u"\u2022";
+    return label;
+}
+
+// The list table: lists of nine levels each, and the overrides that paragraphs
+// name with \ls.
+void Reader::listTableWord(const WordInfo& info, const Token& t) {
+    const std::int32_t p = t.param;
+    ListLevelDef* level =
+        !lists_.empty() && lists_.back().levelCount > 0 && levelDepth_ != 0
+            ? &lists_.back().levels[lists_.back().levelCount - 1]
+            : nullptr;
+    switch (info.word) {
+    case Word::List:
+        if (lists_.size() < 10000) {
+            lists_.emplace_back();
+            listDepth_ = stack_.size();
+        }
+        break;
+    case Word::ListLevel:
+        if (listDepth_ != 0 && !lists_.empty() && lists_.back().levelCount < 9) {
+            ++lists_.back().levelCount;
+            levelDepth_ = stack_.size();
+        }
+        break;
+    case Word::ListId:
+        if (overrideDepth_ != 0)
+            overrideListId_ = p;
+        else if (listDepth_ != 0 && !lists_.empty())
+            lists_.back().id = p;
+        break;
+    case Word::ListOverride:
+        overrideDepth_ = stack_.size();
+        overrideListId_ = overrideNumber_ = 0;
+        break;
+    case Word::ListOverrideNumber:
+        if (overrideDepth_ != 0)
+            overrideNumber_ = p;
+        break;
+    case Word::LevelFormat:
+        if (level) {
+            level->bullet = p == 23;
+            level->format = p == 1    ? NumberFormat::UpperRoman
+                            : p == 2  ? NumberFormat::LowerRoman
+                            : p == 3  ? NumberFormat::UpperLetter
+                            : p == 4  ? NumberFormat::LowerLetter
+                            : p == 22 ? NumberFormat::DecimalZero
+                            : p == 255 ? NumberFormat::None
+                                       : NumberFormat::Decimal;
+        }
+        break;
+    case Word::LevelStart:
+        if (level)
+            level->start = clampInt(p, 0, 32767);
+        break;
+    case Word::Font:
+        if (level)
+            level->font = p;
+        break;
+    case Word::LevelText:
+        if (level) {
+            st().dest = Dest::LevelText;
+            level->raw.clear();
+        }
+        break;
+    case Word::Unicode:
+        if (st().dest == Dest::LevelText && level && t.hasParam) {
+            if (level->raw.size() < 256)
+                level->raw.push_back(-(std::int32_t(p < 0 ? p + 65536 : p) + 1));
+            ucSkip_ = st().uc;
+        }
+        break;
+    case Word::UnicodeSkip:
+        st().uc = t.hasParam ? clampInt(p, 0, MaxUnicodeSkip) : 1;
+        break;
+    case Word::Skip:
+        startSkip();
+        break;
+    default:
+        break;
+    }
+}
+
+// The level's text: its first unit is its length; bytes are read in the level's
+// font, the places of the level numbers stay as U+0000..U+0008.
+void Reader::finishListLevel() {
+    levelDepth_ = 0;
+    if (lists_.empty() || lists_.back().levelCount == 0)
+        return;
+    ListLevelDef& level = lists_.back().levels[lists_.back().levelCount - 1];
+    level.text.clear();
+    if (level.raw.empty())
+        return;
+    const std::int32_t first = level.raw[0];
+    const std::size_t length = first >= 0 ? std::size_t(first) : std::size_t(-first - 1);
+    for (std::size_t i = 1; i < level.raw.size() && i <= length; ++i) {
+        const std::int32_t v = level.raw[i];
+        if (v >= 0 && v < 9)
+            level.text.push_back(char16_t(v));
+        else if (v >= 0)
+            level.text.push_back(mapInFont(level.font, char16_t(v), true));
+        else
+            level.text.push_back(mapInFont(level.font, char16_t(-v - 1), false));
+    }
+    level.raw.clear();
+    level.raw.shrink_to_fit();
+}
+
+// SYMBOL 183 \f "Symbol" \s 10: the character the field shows, in the text in
+// place of the field's result (which writers often leave empty).
+void Reader::finishFieldInst() {
+    std::string_view in = fieldInst_;
+    auto skipBlanks = [&] {
+        while (!in.empty() && (in.front() == ' ' || in.front() == '\t'))
+            in.remove_prefix(1);
+    };
+    skipBlanks();
+    static constexpr std::string_view Symbol = "SYMBOL";
+    if (in.size() < Symbol.size())
+        return;
+    for (std::size_t i = 0; i < Symbol.size(); ++i)
+        if ((in[i] & ~0x20) != Symbol[i])
+            return;
+    in.remove_prefix(Symbol.size());
+    skipBlanks();
+    std::uint32_t number = 0;
+    bool any = false;
+    if (in.size() > 2 && in[0] == '0' && (in[1] == 'x' || in[1] == 'X')) {
+        in.remove_prefix(2);
+        while (!in.empty() && std::isxdigit(static_cast<unsigned char>(in.front())) && number < 0x110000) {
+            const char h = in.front();
+            number = number * 16 + std::uint32_t(h <= '9' ? h - '0' : (h | 0x20) - 'a' + 10);
+            in.remove_prefix(1);
+            any = true;
+        }
+    } else {
+        while (!in.empty() && in.front() >= '0' && in.front() <= '9' && number < 0x110000) {
+            number = number * 10 + std::uint32_t(in.front() - '0');
+            in.remove_prefix(1);
+            any = true;
+        }
+    }
+    if (!any || number == 0 || number >= 0x110000)
+        return;
+    // The switches: \f "font", \u (Unicode), \j (Shift-JIS), \a and \h, \s size.
+    std::string font;
+    bool unicode = false, shiftJis = false;
+    while (!in.empty()) {
+        skipBlanks();
+        if (in.size() >= 2 && in[0] == '\\') {
+            const char sw = char(in[1] | 0x20);
+            in.remove_prefix(2);
+            if (sw == 'u')
+                unicode = true;
+            else if (sw == 'j')
+                shiftJis = true;
+            else if (sw == 'f') {
+                skipBlanks();
+                if (!in.empty() && in.front() == '"') {
+                    const std::size_t end = in.find('"', 1);
+                    font = std::string(in.substr(1, end == std::string_view::npos ? in.npos : end - 1));
+                    in.remove_prefix(end == std::string_view::npos ? in.size() : end + 1);
+                } else {
+                    const std::size_t end = std::min(in.find(' '), in.size());
+                    font = std::string(in.substr(0, end));
+                    in.remove_prefix(end);
+                }
+            }
+        } else if (!in.empty()) {
+            in.remove_prefix(1);
+        }
+    }
+    char32_t c = 0;
+    if (unicode)
+        c = number;
+    else if (const SymbolFont symbol = symbolfonts::named(font); symbol != SymbolFont::None)
+        c = symbolfonts::mapCharacter(symbol, number);
+    else if (shiftJis && number > 0xFF)
+        c = codepages::decodePair(static_cast<unsigned char>(number >> 8), static_cast<unsigned char>(number), 932);
+    else if (number <= 0xFF)
+        c = decodeByte(static_cast<unsigned char>(number), docCodePage_);
+    else
+        c = number;
+    if (c == 0 || (c >= 0xD800 && c <= 0xDFFF))
+        return;
+    if (st().dest == Dest::Text)
+        emitChar32(c);
+    symbolFieldDepth_ = stack_.size();
+}
+
+// The text of a text box goes in paragraphs of its own where its drawing object
+// or shape is anchored.
+void Reader::beginTextBox() {
+    if (textBoxDepth_ != 0)
+        return;
+    if (paraHasText_)
+        paragraphBreak();
+    textBoxDepth_ = stack_.size();
 }
 
 // ---- Footnotes and endnotes ----

@@ -54,6 +54,42 @@ public:
             lineBreak(f);
     }
 
+    // The paragraphs of another flow (a text box read on its own) as paragraphs
+    // of this one, each with its formats.
+    void appendParagraphs(const RichContent& c) {
+        if (c.text.empty())
+            return;
+        std::size_t at = 0, run = 0, runLeft = c.runs.empty() ? 0 : std::size_t(c.runs[0].length);
+        CharFormat lastFormat = c.runs.empty() ? CharFormat{} : c.runs[0].format;
+        // The text from `at` to `end` in its runs' formats (or passed over).
+        auto write = [&](std::size_t end, bool show) {
+            while (at < end && run < c.runs.size()) {
+                const std::size_t n = std::min(runLeft, end - at);
+                lastFormat = c.runs[run].format;
+                if (show)
+                    text(std::u16string_view(c.text).substr(at, n), lastFormat);
+                at += n;
+                runLeft -= n;
+                if (runLeft == 0 && ++run < c.runs.size())
+                    runLeft = std::size_t(c.runs[run].length);
+            }
+        };
+        for (std::size_t para = 0; para < c.paragraphs.size(); ++para) {
+            const std::size_t br = c.text.find(u"\r\n", at);
+            const std::size_t end = br == std::u16string::npos ? c.text.size() : br;
+            if (para + 1 == c.paragraphs.size() && at == end && para > 0)
+                break; // the box's flow ends with a break: no empty paragraph after it
+            beginParagraph(c.paragraphs[para]);
+            write(end, true);
+            if (br == std::u16string::npos) {
+                endParagraph(lastFormat);
+                break;
+            }
+            write(end + 2, false); // the break, in the format of its run
+            endParagraph(lastFormat);
+        }
+    }
+
 private:
     enum class Pending { None, Break, Tab };
 

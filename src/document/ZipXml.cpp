@@ -5,6 +5,7 @@
 
 #include <array>
 #include <climits>
+#include <vector>
 
 namespace tallix::zipxml {
 
@@ -187,6 +188,8 @@ struct Parse {
     XmlHandler* handler = nullptr;
     XML_Parser parser = nullptr;
     bool refusedDoctype = false;
+    bool tooDeep = false;
+    std::size_t depth = 0;
     std::string elementName;
     std::vector<std::string> attributeNames;
     std::vector<XmlAttribute> attributes;
@@ -216,6 +219,11 @@ void resolveName(const char* raw, std::string& out) {
 
 void XMLCALL onStart(void* data, const XML_Char* name, const XML_Char** atts) {
     auto* p = static_cast<Parse*>(data);
+    if (++p->depth > MaxXmlDepth) {
+        p->tooDeep = true;
+        XML_StopParser(p->parser, XML_FALSE);
+        return;
+    }
     resolveName(name, p->elementName);
     std::size_t count = 0;
     while (atts[2 * count])
@@ -232,6 +240,7 @@ void XMLCALL onStart(void* data, const XML_Char* name, const XML_Char** atts) {
 
 void XMLCALL onEnd(void* data, const XML_Char* name) {
     auto* p = static_cast<Parse*>(data);
+    --p->depth;
     resolveName(name, p->elementName);
     p->handler->endElement(p->elementName);
 }
@@ -257,35 +266,118 @@ void XMLCALL onEntity(void* data, const XML_Char*, int, const XML_Char*, int, co
 
 } // namespace
 
+// One parse, fed its document in one piece or in several.
+class XmlParser {
+public:
+    explicit XmlParser(XmlHandler& handler) {
+        p_.handler = &handler;
+        p_.parser = XML_ParserCreateNS(nullptr, NamespaceSeparator);
+        if (!p_.parser)
+            return;
+        XML_SetUserData(p_.parser, &p_);
+        XML_SetElementHandler(p_.parser, onStart, onEnd);
+        XML_SetCharacterDataHandler(p_.parser, onText);
+        XML_SetStartDoctypeDeclHandler(p_.parser, onDoctype);
+        XML_SetEntityDeclHandler(p_.parser, onEntity);
+        XML_SetParamEntityParsing(p_.parser, XML_PARAM_ENTITY_PARSING_NEVER);
+    }
+    ~XmlParser() {
+        if (p_.parser)
+            XML_ParserFree(p_.parser);
+    }
+    XmlParser(const XmlParser&) = delete;
+    XmlParser& operator=(const XmlParser&) = delete;
+
+    // Parses the next piece; the last has last set. False with a reason.
+    bool feed(std::string_view bytes, bool last, std::string& error) {
+        if (!p_.parser) {
+            error = "out of memory";
+            return false;
+        }
+        if (bytes.size() > std::size_t(INT_MAX)) {
+            error = "the XML is too large";
+            return false;
+        }
+        const XML_Status status = XML_Parse(p_.parser, bytes.data(), int(bytes.size()), last ? XML_TRUE : XML_FALSE);
+        if (p_.refusedDoctype) {
+            error = "its XML declares a document type with entities, which word processors never write";
+            return false;
+        }
+        if (p_.tooDeep) {
+            error = "its XML nests elements more than " + std::to_string(MaxXmlDepth) +
+                    " deep, far deeper than any document";
+            return false;
+        }
+        if (status != XML_STATUS_OK) {
+            error = std::string("its XML is damaged (line ") + std::to_string(XML_GetCurrentLineNumber(p_.parser)) +
+                    ": " + XML_ErrorString(XML_GetErrorCode(p_.parser)) + ")";
+            return false;
+        }
+        return true;
+    }
+
+private:
+    Parse p_;
+};
+
 bool parseXml(std::string_view bytes, XmlHandler& handler, std::string& error) {
-    if (bytes.size() > std::size_t(INT_MAX)) {
-        error = "the XML is too large";
+    XmlParser parser(handler);
+    return parser.feed(bytes, true, error);
+}
+
+// The whole member is never held: each piece goes to the parser as it is
+// expanded, and is counted against the budget the same way read() counts it.
+bool ZipArchive::parse(const std::string& name, XmlHandler& handler, std::string& error, std::size_t* sizeHint) {
+    if (!handle_) {
+        error = "no archive is open";
         return false;
     }
-    Parse p;
-    p.handler = &handler;
-    p.parser = XML_ParserCreateNS(nullptr, NamespaceSeparator);
-    if (!p.parser) {
-        error = "out of memory";
+    const std::string tooLarge = "it expands to more than " + std::to_string(budget_ / (1024 * 1024)) +
+                                 " MB, more than any essay (" + name + ")";
+    zip_stat_t st;
+    zip_stat_init(&st);
+    if (zip_stat(handle_->archive, name.c_str(), 0, &st) != 0) {
+        error = "the archive holds no " + name;
         return false;
     }
-    XML_SetUserData(p.parser, &p);
-    XML_SetElementHandler(p.parser, onStart, onEnd);
-    XML_SetCharacterDataHandler(p.parser, onText);
-    XML_SetStartDoctypeDeclHandler(p.parser, onDoctype);
-    XML_SetEntityDeclHandler(p.parser, onEntity);
-    XML_SetParamEntityParsing(p.parser, XML_PARAM_ENTITY_PARSING_NEVER);
-    const XML_Status status = XML_Parse(p.parser, bytes.data(), int(bytes.size()), XML_TRUE);
-    bool ok = status == XML_STATUS_OK;
-    if (p.refusedDoctype) {
-        error = "its XML declares a document type with entities, which word processors never write";
-        ok = false;
-    } else if (!ok) {
-        error = std::string("its XML is damaged (line ") +
-                std::to_string(XML_GetCurrentLineNumber(p.parser)) + ": " +
-                XML_ErrorString(XML_GetErrorCode(p.parser)) + ")";
+    if ((st.valid & ZIP_STAT_SIZE) && st.size > budget_ - expanded_) {
+        error = tooLarge;
+        return false;
     }
-    XML_ParserFree(p.parser);
+    if (sizeHint)
+        *sizeHint = (st.valid & ZIP_STAT_SIZE) ? std::size_t(st.size) : 0;
+    zip_file_t* file = zip_fopen(handle_->archive, name.c_str(), 0);
+    if (!file) {
+        error = "the archive's " + name + " cannot be opened (" + zip_error_strerror(zip_get_error(handle_->archive)) +
+                ")";
+        return false;
+    }
+    XmlParser parser(handler);
+    std::vector<char> chunk(64 * 1024);
+    bool ok = true;
+    for (;;) {
+        const zip_int64_t n = zip_fread(file, chunk.data(), chunk.size());
+        if (n < 0) {
+            error = "the archive's " + name + " is damaged (" + zip_error_strerror(zip_file_get_error(file)) + ")";
+            ok = false;
+            break;
+        }
+        if (std::size_t(n) > budget_ - expanded_) {
+            error = tooLarge;
+            ok = false;
+            break;
+        }
+        expanded_ += std::size_t(n);
+        std::string why;
+        if (!parser.feed(std::string_view(chunk.data(), std::size_t(n)), n == 0, why)) {
+            error = why + " in " + name;
+            ok = false;
+            break;
+        }
+        if (n == 0)
+            break;
+    }
+    zip_fclose(file);
     return ok;
 }
 

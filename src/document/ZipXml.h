@@ -19,6 +19,8 @@ inline constexpr std::size_t ExpandBudget = 50u * 1024u * 1024u;
 // True when the bytes begin like a zip archive ("PK" and a local or end header).
 bool looksLikeZip(std::string_view bytes);
 
+class XmlHandler;
+
 class ZipArchive {
 public:
     ZipArchive();
@@ -34,6 +36,14 @@ public:
     // read of this archive. False with a reason when the member is missing, is
     // damaged, or would pass the budget.
     bool read(const std::string& name, std::string& out, std::string& error);
+    // Expands one member piece by piece into the XML parser (see parseXml), so
+    // that neither the member nor a copy of it is ever held whole. The size the
+    // archive gives for the member, when it gives one, is told first through
+    // sizeHint (for reserving room for the text). False with a reason, the
+    // member's name in it, when the member cannot be read or is not XML the
+    // parser accepts.
+    bool parse(const std::string& name, XmlHandler& handler, std::string& error,
+               std::size_t* sizeHint = nullptr);
     // Uncompressed bytes expanded so far.
     std::size_t expanded() const { return expanded_; }
     void setBudget(std::size_t budget) { budget_ = budget; }
@@ -97,9 +107,16 @@ private:
 std::string_view attribute(const std::vector<XmlAttribute>& attributes, std::string_view name);
 bool hasAttribute(const std::vector<XmlAttribute>& attributes, std::string_view name);
 
+// Elements nested deeper than this are refused. Word processors nest a few dozen
+// deep (a table in a table in a note); the parser keeps every open element, so
+// without a limit a small file of nothing but opening tags takes memory out of
+// all proportion to its size.
+inline constexpr std::size_t MaxXmlDepth = 10000;
+
 // Parses a whole XML document. Documents with a document type declaration are
 // refused (word processors never write one, and its entities are how XML is made
-// to explode), as is anything not well-formed. False with a reason.
+// to explode), as is anything not well-formed or nested deeper than MaxXmlDepth.
+// False with a reason.
 bool parseXml(std::string_view bytes, XmlHandler& handler, std::string& error);
 
 } // namespace tallix::zipxml

@@ -3,6 +3,13 @@
 // to the C1 control of the same value, as Windows maps it, so that it round-trips.
 #include "platform/CodePages.h"
 
+#include <iconv.h>
+
+#include <array>
+#include <cstring>
+#include <memory>
+#include <vector>
+
 namespace tallix::codepages {
 namespace {
 constexpr char16_t kCp1250[128] = {
@@ -119,7 +126,133 @@ constexpr char16_t kCp1257[128] = {
     0x0173, 0x0142, 0x015B, 0x016B, 0x00FC, 0x017C, 0x017E, 0x02D9,
 };
 
+// ---- The code pages read through iconv
+
+const char* iconvName(int codePage) {
+    switch (codePage) {
+    case 874: return "CP874";
+    case 932: return "CP932";
+    case 936: return "CP936";
+    case 949: return "CP949";
+    case 950: return "CP950";
+    case 1255: return "CP1255";
+    case 1256: return "CP1256";
+    case 1258: return "CP1258";
+    default: return nullptr;
+    }
+}
+
+bool leadByteOf(unsigned char byte, int codePage) {
+    switch (codePage) {
+    case 932:
+        return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+    case 936:
+    case 949:
+    case 950:
+        return byte >= 0x81 && byte <= 0xFE;
+    default:
+        return false;
+    }
+}
+
+// One converter from a code page to UTF-32; each conversion starts afresh, so
+// that the converters that hold back a letter for the accent after it (1255,
+// 1258) give every byte its own character.
+class Converter {
+public:
+    explicit Converter(const char* name) : cd_(iconv_open("UTF-32LE", name)) {}
+    ~Converter() {
+        if (ok())
+            iconv_close(cd_);
+    }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+    bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+
+    // The one BMP character the bytes make, or 0.
+    char16_t convert(const unsigned char* bytes, std::size_t n) {
+        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        char in[2];
+        std::memcpy(in, bytes, n);
+        char* inp = in;
+        std::size_t inLeft = n;
+        unsigned char out[16];
+        char* outp = reinterpret_cast<char*>(out);
+        std::size_t outLeft = sizeof out;
+        if (iconv(cd_, &inp, &inLeft, &outp, &outLeft) == static_cast<std::size_t>(-1) || inLeft != 0)
+            return 0;
+        iconv(cd_, nullptr, nullptr, &outp, &outLeft); // what a stateful converter held back
+        if (sizeof out - outLeft != 4)
+            return 0; // nothing, or more than one character
+        const char32_t c = char32_t(out[0]) | char32_t(out[1]) << 8 | char32_t(out[2]) << 16 |
+                           char32_t(out[3]) << 24;
+        return c > 0 && c <= 0xFFFF ? static_cast<char16_t>(c) : 0;
+    }
+
+private:
+    iconv_t cd_;
+};
+
+struct ConvertedPage {
+    std::array<char16_t, 128> upper{};
+    // Double-byte pages: the character of (lead - 0x80) * 256 + trail, 0 for none.
+    std::vector<char16_t> pairs;
+};
+
+std::unique_ptr<ConvertedPage> convertPage(int codePage) {
+    Converter conv(iconvName(codePage));
+    if (!conv.ok())
+        return nullptr;
+    auto page = std::make_unique<ConvertedPage>();
+    for (int b = 0x80; b <= 0xFF; ++b) {
+        const auto byte = static_cast<unsigned char>(b);
+        char16_t c = leadByteOf(byte, codePage) ? char16_t(0xFFFD) : conv.convert(&byte, 1);
+        // An undefined byte is the C1 control of its value, as in the tables above.
+        page->upper[std::size_t(b - 0x80)] = c ? c : char16_t(b < 0xA0 ? b : 0xFFFD);
+    }
+    if (leadByteOf(0x81, codePage)) {
+        page->pairs.assign(128 * 256, 0);
+        for (int lead = 0x81; lead <= 0xFE; ++lead) {
+            if (!leadByteOf(static_cast<unsigned char>(lead), codePage))
+                continue;
+            for (int trail = 0x40; trail <= 0xFE; ++trail) {
+                const unsigned char pair[2] = {static_cast<unsigned char>(lead), static_cast<unsigned char>(trail)};
+                page->pairs[std::size_t((lead - 0x80) * 256 + trail)] = conv.convert(pair, 2);
+            }
+        }
+    }
+    return page;
+}
+
+// Built the first time each is asked for; null when the system has no converter.
+const ConvertedPage* convertedPage(int codePage) {
+    switch (codePage) {
+    case 874: { static const auto p = convertPage(874); return p.get(); }
+    case 932: { static const auto p = convertPage(932); return p.get(); }
+    case 936: { static const auto p = convertPage(936); return p.get(); }
+    case 949: { static const auto p = convertPage(949); return p.get(); }
+    case 950: { static const auto p = convertPage(950); return p.get(); }
+    case 1255: { static const auto p = convertPage(1255); return p.get(); }
+    case 1256: { static const auto p = convertPage(1256); return p.get(); }
+    case 1258: { static const auto p = convertPage(1258); return p.get(); }
+    default: return nullptr;
+    }
+}
+
 } // namespace
+
+bool isDoubleByte(int codePage) { return codePage == 932 || codePage == 936 || codePage == 949 || codePage == 950; }
+
+bool isLeadByte(unsigned char byte, int codePage) { return leadByteOf(byte, codePage); }
+
+char16_t decodePair(unsigned char lead, unsigned char trail, int codePage) {
+    if (!leadByteOf(lead, codePage) || trail < 0x40 || trail == 0xFF)
+        return 0;
+    const ConvertedPage* page = convertedPage(codePage);
+    if (!page || page->pairs.empty())
+        return 0;
+    return page->pairs[std::size_t((lead - 0x80) * 256 + trail)];
+}
 
 const char16_t* upperHalf(int codePage) {
     switch (codePage) {
@@ -136,6 +269,8 @@ const char16_t* upperHalf(int codePage) {
     case 1257:
         return kCp1257;
     default:
+        if (const ConvertedPage* page = convertedPage(codePage))
+            return page->upper.data();
         return nullptr;
     }
 }

@@ -44,6 +44,22 @@ int codePageOfCharset(int charset) {
         return 1254;
     case 186: // Baltic
         return 1257;
+    case 128: // Japanese
+        return 932;
+    case 129: // Korean
+        return 949;
+    case 134: // Simplified Chinese
+        return 936;
+    case 136: // Traditional Chinese
+        return 950;
+    case 163: // Vietnamese
+        return 1258;
+    case 177: // Hebrew
+        return 1255;
+    case 178: // Arabic
+        return 1256;
+    case 222: // Thai
+        return 874;
     case 204: // Cyrillic
         return 1251;
     case 238: // Eastern European

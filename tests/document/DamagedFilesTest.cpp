@@ -4,8 +4,10 @@
 // proportion to its size. Every file is loaded in a child process of its own, so
 // a crash or a hang is a failure of that file and the child's peak memory can be
 // measured. The table of files, times and peaks is printed as the tests run.
+#include "document/DocxReader.h"
 #include "document/MarkedDocument.h"
 #include "document/RtfReader.h"
+#include "document/ZipXml.h"
 #include "platform/TextCodec.h"
 
 #include "ChildProcess.h"
@@ -13,9 +15,11 @@
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
+#include <zip.h>
 
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <map>
 #include <random>
@@ -281,6 +285,172 @@ TEST_F(DamagedFiles, TrailerWithAHundredThousandSeparators) {
                          "EndTallixGrade  }"),
               "trailer with 100,000 separators");
     EXPECT_EQ(outcome(out, "tlx"), "ok 10 comments 100000");
+}
+
+// ---------------------------------------------------------------------------
+// Hostile Word and OpenDocument files: the import refuses them with the reason,
+// or reads them, within the time and memory of the rest of the table.
+
+// Imports the file as the window and the command line do; "ok" and the length
+// read, or "refused" and the reason, or "WRONG" when it failed without the Word
+// import's help page.
+std::string importWordFile(const std::string& path) {
+    MarkedDocument d;
+    const FileOutcome r = d.importEssay(path, ImportKind::Rtf);
+    if (r.ok)
+        return "import ok " + std::to_string(d.essay().length()) + "\n";
+    if (r.message.helpContext != tlx::ImportWordHelpContext)
+        return "import WRONG " + text::toUtf8(r.message.text) + "\n";
+    return "import refused " + text::toUtf8(r.message.text) + "\n";
+}
+
+const char WordNs[] = "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"";
+
+std::string wordDocument(const std::string& body) {
+    return std::string("<w:document ") + WordNs + "><w:body>" + body + "</w:body></w:document>";
+}
+
+std::string odt(const std::string& content) {
+    return zipxml::buildZip({{"mimetype", "application/vnd.oasis.opendocument.text"}, {"content.xml", content}});
+}
+
+// A zip archive whose members are encrypted with a password (AES-256).
+std::string encryptedZip(const std::vector<std::pair<std::string, std::string>>& members) {
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* buffer = zip_source_buffer_create(nullptr, 0, 0, &error);
+    std::string bytes;
+    zip_source_keep(buffer);
+    if (zip_t* z = zip_open_from_source(buffer, ZIP_TRUNCATE, &error)) {
+        for (const auto& [name, data] : members) {
+            zip_source_t* s = zip_source_buffer(z, data.data(), data.size(), 0);
+            const zip_int64_t at = zip_file_add(z, name.c_str(), s, ZIP_FL_OVERWRITE);
+            if (at >= 0 && name != "mimetype")
+                zip_file_set_encryption(z, zip_uint64_t(at), ZIP_EM_AES_256, "secret");
+        }
+        if (zip_close(z) == 0 && zip_source_open(buffer) == 0) {
+            zip_source_seek(buffer, 0, SEEK_END);
+            bytes.resize(std::size_t(zip_source_tell(buffer)));
+            zip_source_seek(buffer, 0, SEEK_SET);
+            zip_source_read(buffer, bytes.data(), bytes.size());
+            zip_source_close(buffer);
+        }
+    }
+    zip_source_free(buffer);
+    zip_error_fini(&error);
+    return bytes;
+}
+
+TEST_F(DamagedFiles, HostileWordAndOpenDocumentFiles) {
+    struct Case {
+        std::string name;
+        std::function<std::string()> bytes; // made when its turn comes: a forked child starts with
+                                             // the test's own memory
+        std::string outcome;                 // a piece of the child's line
+    };
+    // The bound on memory is 20 times the file, or for the deeply nested parts 20
+    // times their XML, which a file of a few kilobytes holds megabytes of.
+    std::size_t xmlSize = 0;
+    const auto deep = [&xmlSize](const std::string& head, const std::string& open, const std::string& middle,
+                         const std::string& close, const std::string& tail) {
+        std::string xml = head;
+        xml.reserve(head.size() + 1000000 * (open.size() + close.size()) + middle.size() + tail.size());
+        for (int i = 0; i < 1000000; ++i)
+            xml += open;
+        xml += middle;
+        for (int i = 0; close.size() && i < 1000000; ++i)
+            xml += close;
+        xml += tail;
+        xmlSize = xml.size();
+        return xml;
+    };
+    const std::string wordHead = std::string("<w:document ") + WordNs + "><w:body>";
+    const std::string odtHead =
+        "<office:document-content xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+        "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\"><office:body><office:text>";
+    const std::string essay = wordDocument("<w:p><w:r><w:t>The essay.</w:t></w:r></w:p>");
+    const std::vector<Case> cases = {
+        {"zip bomb: 60 MB of one letter",
+         [] {
+             std::string bomb = wordDocument("<w:p><w:r><w:t>");
+             bomb.append(60u << 20, 'a');
+             return zipxml::buildZip({{"word/document.xml", bomb + "</w:t></w:r></w:p></w:body></w:document>"}});
+         },
+         "more than 50 MB"},
+        {"entities expanding to 10 MB",
+         [] {
+             return zipxml::buildZip(
+                 {{"word/document.xml",
+                   "<?xml version=\"1.0\"?><!DOCTYPE w:document [<!ENTITY a \"aaaaaaaaaa\">"
+                   "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\"><!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">"
+                   "<!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\"><!ENTITY e \"&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;\">"
+                   "<!ENTITY f \"&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;\"><!ENTITY g \"&f;&f;&f;&f;&f;&f;&f;&f;&f;&f;\">]>" +
+                       wordDocument("<w:p><w:r><w:t>&g;</w:t></w:r></w:p>")}});
+         },
+         "document type"},
+        {"an external entity",
+         [] {
+             return zipxml::buildZip({{"word/document.xml",
+                                       "<?xml version=\"1.0\"?><!DOCTYPE w:document [<!ENTITY x SYSTEM "
+                                       "\"file:///etc/passwd\">]>" +
+                                           wordDocument("<w:p><w:r><w:t>&x;</w:t></w:r></w:p>")}});
+         },
+         "document type"},
+        {"a Word document nested 1,000,000 deep",
+         [&] { return zipxml::buildZip({{"word/document.xml", deep(wordHead, "<w:p>", "", "", "")}}); },
+         "nests elements more than"},
+        {"Word content controls nested 1,000,000 deep and closed",
+         [&] {
+             return zipxml::buildZip({{"word/document.xml", deep(wordHead, "<w:sdt>", "<w:p><w:r><w:t>deep</w:t></w:r></w:p>",
+                                                                 "</w:sdt>", "</w:body></w:document>")}});
+         },
+         "nests elements more than"},
+        {"an OpenDocument text nested 1,000,000 deep",
+         [&] { return odt(deep(odtHead, "<text:span>", "", "", "")); }, "nests elements more than"},
+        {"members named ../ around the document",
+         [&] {
+             return zipxml::buildZip(
+                 {{"../../outside.xml", "<x/>"}, {"word/document.xml", essay}, {"/etc/passwd", "x"}});
+         },
+         "import ok 10"},
+        {"an encrypted Word document", [&] { return encryptedZip({{"word/document.xml", essay}}); }, "refused"},
+        {"an encrypted OpenDocument text",
+         [] {
+             return encryptedZip(
+                 {{"mimetype", "application/vnd.oasis.opendocument.text"}, {"content.xml", "<x/>"}});
+         },
+         "refused"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir.file("hostile.docx");
+        // The file is made in a child of its own too, so that this process (and
+        // so the child that reads it) never holds its megabytes.
+        xmlSize = 0;
+        const ChildRun made = tallix::testing::runInChild(
+            [&] {
+                const std::string bytes = c.bytes();
+                std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+                return std::to_string(xmlSize) + (bytes.empty() ? " empty" : "");
+            },
+            300);
+        ASSERT_TRUE(made.exited && made.output.find("empty") == std::string::npos) << made.output;
+        xmlSize = std::stoul(made.output);
+        const auto size = std::filesystem::file_size(path);
+        const ChildRun r = tallix::testing::runInChild([&] { return importWordFile(path); }, 300);
+        std::printf("| %s | %llu (XML %zu) | %s | %.2f s | %s |\n", c.name.c_str(),
+                    static_cast<unsigned long long>(size), xmlSize,
+                    r.output.substr(0, r.output.find('\n')).c_str(), r.seconds,
+                    megabytes(double(r.peakKilobytes)).c_str());
+        std::fflush(stdout);
+        EXPECT_FALSE(r.timedOut);
+        EXPECT_TRUE(r.exited && r.exitStatus == 0) << "signal " << r.signal;
+        EXPECT_EQ(r.output.find("WRONG"), std::string::npos) << r.output;
+        EXPECT_NE(r.output.find(c.outcome), std::string::npos) << r.output;
+        const double bound = double(std::max<std::size_t>(size, xmlSize));
+        EXPECT_LE(double(r.peakKilobytes), double(baseKilobytes_) + FixedSlackKilobytes + 20.0 * bound / 1024.0)
+            << "took " << megabytes(double(r.peakKilobytes)) << " for " << size << " bytes";
+    }
 }
 
 } // namespace

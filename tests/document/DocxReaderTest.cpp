@@ -1,5 +1,6 @@
 // The Word reader on small documents made here, one feature at a time.
 #include "document/DocxReader.h"
+#include "platform/TextCodec.h"
 
 #include "WordFileBuilder.h"
 
@@ -139,12 +140,13 @@ TEST(DocxReader, TabsBreaksSymbolsHyperlinksAndContentControls) {
         "</w:sdtContent></w:sdt>" + p(r("hidden", "<w:vanish/>") + r("shown"));
     RichContent c = read({body});
     EXPECT_EQ(c.text, u"a\tb\r\nc\r\nd\r\nafter page\r\nbefore\r\nnext\r\n"
-                      u"a\u2011link text\r\nAnn Smith\r\nshown");
+                      u"\u03B1\u2011link text\r\nAnn Smith\r\nshown");
     // Lines made by breaks keep their paragraph's format.
     EXPECT_EQ(c.paragraphs[1].alignment, Alignment::Right);
     EXPECT_EQ(c.paragraphs[2].alignment, Alignment::Right);
     EXPECT_EQ(c.paragraphs[3].alignment, Alignment::Left);
-    EXPECT_EQ(formatOf(c, u"a\u2011").fontName, u"Symbol");
+    // Symbol's 0x61 is alpha, in the paragraph's font, which has it.
+    EXPECT_EQ(formatOf(c, u"\u03B1\u2011").fontName, u"Times New Roman");
 }
 
 TEST(DocxReader, FieldsShowTheirResultNeverTheInstruction) {
@@ -252,4 +254,61 @@ TEST(DocxReader, NamespacePrefixesAreTheFilesOwn) {
     EXPECT_EQ(c.text, u"Bold\r\ntwo");
     EXPECT_EQ(c.paragraphs[0].alignment, Alignment::Center);
     EXPECT_EQ(formatOf(c, u"Bold").style, fsBold);
+}
+
+TEST(DocxReader, TextBoxesFollowTheParagraphTheyAreAnchoredIn) {
+    // As Word writes a text box: the DrawingML shape, and the same text again in
+    // a VML fallback for older readers, which is not read twice.
+    const std::string box =
+        "<w:r><mc:AlternateContent xmlns:mc=\"http://schemas.openxmlformats.org/markup-compatibility/2006\">"
+        "<mc:Choice Requires=\"wps\"><w:drawing><wp:anchor xmlns:wp=\"urn:wp\"><wp:docPr id=\"1\" name=\"Text Box 1\"/>"
+        "<a:graphic xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\"><a:graphicData><wps:wsp "
+        "xmlns:wps=\"urn:wps\"><wps:txbx><w:txbxContent><w:p><w:pPr><w:jc w:val=\"center\"/></w:pPr><w:r><w:rPr><w:b/>"
+        "</w:rPr><w:t>Boxed</w:t></w:r></w:p><w:p><w:r><w:t>second</w:t></w:r><w:r><w:del w:id=\"1\"/></w:r>"
+        "<w:del><w:r><w:delText>gone</w:delText></w:r></w:del></w:p></w:txbxContent></wps:txbx></wps:wsp>"
+        "</a:graphicData></a:graphic></wp:anchor></w:drawing></mc:Choice><mc:Fallback><w:pict><v:shape xmlns:v=\"urn:v\">"
+        "<v:textbox><w:txbxContent><w:p><w:r><w:t>Boxed</w:t></w:r></w:p></w:txbxContent></v:textbox></v:shape></w:pict>"
+        "</mc:Fallback></mc:AlternateContent></w:r>";
+    RichContent c = read({p(r("Before ") + box + "<w:r><w:rPr><w:i/></w:rPr><w:t>after</w:t></w:r>") + p(r("Next"))});
+    EXPECT_EQ(c.text, u"Before after\r\nBoxed\r\nsecond\r\nNext");
+    EXPECT_EQ(formatOf(c, u"Boxed").style, fsBold);
+    EXPECT_EQ(formatOf(c, u"after").style, fsItalic); // the anchor's run goes on after the box
+    EXPECT_EQ(c.paragraphs[1].alignment, Alignment::Center);
+    // Older documents: a VML text box alone; a picture with no text shows nothing.
+    c = read({p(r("a") + "<w:r><w:pict><v:shape xmlns:v=\"urn:v\"><v:textbox><w:txbxContent>" + p(r("old box")) +
+                "</w:txbxContent></v:textbox></v:shape></w:pict></w:r>") +
+              p("<w:r><w:drawing><wp:inline xmlns:wp=\"urn:wp\"/></w:drawing></w:r>" + r("b"))});
+    EXPECT_EQ(c.text, u"a\r\nold box\r\nb");
+    // An image and its caption in a text box, as LibreOffice writes a captioned frame.
+    c = read({p("<w:r><w:pict><v:shape xmlns:v=\"urn:v\"><v:textbox><w:txbxContent>" +
+                p("<w:r><w:drawing><wp:inline xmlns:wp=\"urn:wp\"/></w:drawing></w:r>" + r("Figure 1: the essay plan")) +
+                "</w:txbxContent></v:textbox></v:shape></w:pict></w:r>")});
+    EXPECT_EQ(c.text, u"\r\nFigure 1: the essay plan");
+}
+
+TEST(DocxReader, SymbolAndWingdingsCharacters) {
+    const std::string sym = "<w:r><w:sym w:font=\"Symbol\" w:char=\"F0DB\"/><w:sym w:font=\"Symbol\" w:char=\"F061\"/>"
+                            "<w:sym w:font=\"Wingdings\" w:char=\"F04A\"/><w:sym w:font=\"Wingdings\" w:char=\"F0E8\"/>"
+                            "<w:sym w:font=\"Other Symbols\" w:char=\"F041\"/></w:r>";
+    const std::string symbolRun = "<w:r><w:rPr><w:rFonts w:ascii=\"Symbol\" w:hAnsi=\"Symbol\"/></w:rPr>"
+                                  "<w:t>&#xF0B3;p</w:t></w:r>";
+    RichContent c = read({p(r("x") + sym + symbolRun)});
+    EXPECT_EQ(text::toUtf8(c.text), "x⇔α☺\U0001F87AA≥π");
+    // The characters of the picture fonts are in the paragraph's font, which has them.
+    EXPECT_EQ(formatOf(c, u"\u21D4").fontName, u"Times New Roman");
+    EXPECT_EQ(formatOf(c, u"\u2265").fontName, u"Times New Roman");
+    // A font the table does not know keeps the byte in its own font.
+    EXPECT_EQ(formatOf(c, u"A").fontName, u"Other Symbols");
+    // Bullets of a list level in a picture font.
+    const std::string numbering =
+        "<w:abstractNum w:abstractNumId=\"0\"><w:lvl w:ilvl=\"0\"><w:numFmt w:val=\"bullet\"/>"
+        "<w:lvlText w:val=\"&#xF0DE;\"/><w:rPr><w:rFonts w:ascii=\"Symbol\" w:hAnsi=\"Symbol\"/></w:rPr></w:lvl>"
+        "<w:lvl w:ilvl=\"1\"><w:numFmt w:val=\"bullet\"/><w:lvlText w:val=\"&#xF0A7;\"/></w:lvl></w:abstractNum>"
+        "<w:num w:numId=\"1\"><w:abstractNumId w:val=\"0\"/></w:num>";
+    const auto item = [](int level, const char* text) {
+        return "<w:p><w:pPr><w:numPr><w:ilvl w:val=\"" + std::to_string(level) +
+               "\"/><w:numId w:val=\"1\"/></w:numPr></w:pPr>" + r(text) + "</w:p>";
+    };
+    c = read({item(0, "arrow") + item(1, "square"), {}, numbering});
+    EXPECT_EQ(text::toUtf8(c.text), "⇒\tarrow\r\n▪\tsquare");
 }

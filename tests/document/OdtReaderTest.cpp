@@ -1,5 +1,6 @@
 // The OpenDocument reader on small documents made here.
 #include "document/OdtReader.h"
+#include "platform/TextCodec.h"
 
 #include "WordFileBuilder.h"
 
@@ -108,4 +109,39 @@ TEST(OdtReader, ListsTablesNotesAndTrackedChanges) {
     EXPECT_EQ(c.text, u"\u2022\tapples\r\n\u2022\tpears\r\n1.\tone\r\n1.a)\tsub\r\n1.b)\tsub two\r\n2.\ttwo\r\n"
                       u"A1\tB1\r\nA2\r\nmore\tB2\r\nThe new cat sat1 down2.\r\n1. A footnote.\r\n2. An endnote.");
     EXPECT_EQ(c.paragraphs[0].startIndentTwips, 720);
+}
+
+TEST(OdtReader, FramesTextBoxesAndCaptionsKeepTheirText) {
+    const std::string draw = "xmlns:draw=\"urn:oasis:names:tc:opendocument:xmlns:drawing:1.0\"";
+    // A text frame anchored in a paragraph, and an image with its caption as
+    // LibreOffice writes one: a frame whose text box holds the image's frame and
+    // the caption's text with its number.
+    const std::string text =
+        "<text:p>Before <draw:frame " + draw + " draw:name=\"Frame1\"><draw:text-box><text:p>In the "
+        "<text:span text:style-name=\"T1\">frame</text:span></text:p><text:list><text:list-item><text:p>listed</text:p>"
+        "</text:list-item></text:list></draw:text-box></draw:frame>after</text:p>"
+        "<text:p><draw:frame " + draw + " draw:name=\"Caption1\"><draw:text-box><text:p>"
+        "<draw:frame draw:name=\"Image1\"><draw:image/><svg:title>alt text</svg:title></draw:frame>Illustration "
+        "<text:sequence text:name=\"Illustration\">1</text:sequence>: the plan</text:p></draw:text-box></draw:frame></text:p>"
+        "<text:p>An image alone<draw:frame " + draw + "><draw:image/></draw:frame>.</text:p>";
+    RichContent c = read(text, "<style:style style:name=\"T1\" style:family=\"text\"><style:text-properties "
+                               "fo:font-weight=\"bold\"/></style:style>");
+    EXPECT_EQ(c.text, u"Before after\r\nIn the frame\r\n\u2022\tlisted\r\n\r\nIllustration 1: the plan\r\n"
+                      u"An image alone.");
+    EXPECT_EQ(formatOf(c, u"frame").style, fsBold);
+}
+
+TEST(OdtReader, SymbolAndWingdingsCharacters) {
+    const std::string automatic =
+        "<style:style style:name=\"S\" style:family=\"text\"><style:text-properties style:font-name=\"Symbol\"/>"
+        "</style:style><style:style style:name=\"W\" style:family=\"text\"><style:text-properties "
+        "fo:font-family=\"Wingdings\"/></style:style>"
+        "<text:list-style style:name=\"L\"><text:list-level-style-bullet text:level=\"1\" text:bullet-char=\"&#xF0DE;\">"
+        "<style:text-properties style:font-name=\"Symbol\"/></text:list-level-style-bullet></text:list-style>";
+    const std::string text = "<text:p>x<text:span text:style-name=\"S\">&#xF0DB;a</text:span>"
+                             "<text:span text:style-name=\"W\">&#xF0FC;</text:span></text:p>"
+                             "<text:list text:style-name=\"L\"><text:list-item><text:p>item</text:p></text:list-item></text:list>";
+    const RichContent c = read(text, automatic);
+    EXPECT_EQ(text::toUtf8(c.text), "x⇔α✓\r\n⇒\titem");
+    EXPECT_EQ(formatOf(c, u"\u21D4").fontName, u"Times New Roman");
 }

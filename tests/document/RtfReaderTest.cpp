@@ -125,8 +125,9 @@ TEST(RtfReaderWriters, Word) {
     EXPECT_EQ(body.offsetTwips, 0);
     EXPECT_EQ(formatOf(c, u"twice").style, fsItalic);
 
+    // The bullet of the Symbol font is the Unicode bullet, in the document's font.
     const CharFormat bullet = formatOf(c, u"\u2022");
-    EXPECT_EQ(bullet.fontName, u"Symbol");
+    EXPECT_EQ(bullet.fontName, u"Times New Roman");
 
     const CharFormat link = formatOf(c, u"our hotel");
     EXPECT_EQ(link.style, fsUnderline);
@@ -332,7 +333,7 @@ TEST(RtfReaderCodePages, DocumentCodePage) {
     EXPECT_EQ(textOf("{\\rtf1\\ansi\\ansicpg1253 \\'e1\\'e2\\'e3}"), "\u03B1\u03B2\u03B3");
     EXPECT_EQ(textOf("{\\rtf1\\ansi\\ansicpg1252 \\'e8\\'80\\'93}"), "\u00E8\u20AC\u201C");
     // Code pages we have no table for read as 1252 rather than failing.
-    EXPECT_EQ(textOf("{\\rtf1\\ansi\\ansicpg932 \\'e9}"), "\u00E9");
+    EXPECT_EQ(textOf("{\\rtf1\\ansi\\ansicpg1361 \\'e9}"), "\u00E9");
     // Raw 8-bit bytes in the source are decoded like \'hh.
     EXPECT_EQ(textOf("{\\rtf1\\ansi\\ansicpg1251 \xcf\xf0\xe8}"), "\u041F\u0440\u0438");
 }
@@ -341,7 +342,7 @@ TEST(RtfReaderCodePages, FontCharsetOverridesDocumentCodePage) {
     const char* fonts = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}"
                         "{\\f1\\fswiss\\fcharset238 Arial CE;}{\\f2\\fswiss\\fcharset204 Arial Cyr;}"
                         "{\\f3\\froman\\fcharset161 Times Greek;}{\\f4\\fcharset162 Arial Tur;}"
-                        "{\\f5\\fcharset186 Arial Baltic;}{\\f6\\cpg1251 Explicit;}{\\f7\\fcharset128 MS Mincho;}}";
+                        "{\\f5\\fcharset186 Arial Baltic;}{\\f6\\cpg1251 Explicit;}{\\f7\\fcharset130 Johab;}}";
     const auto doc = [&](const char* body) { return std::string(fonts) + body + "}"; };
     EXPECT_EQ(textOf(doc("\\f0 caf\\'e9 \\f1 \\'e8\\'e1\\'f8")), "caf\u00E9 \u010D\u00E1\u0159");
     EXPECT_EQ(textOf(doc("\\f2 \\'cf\\'f0")), "\u041F\u0440");
@@ -551,7 +552,8 @@ TEST(RtfReaderStructure, FieldsKeepTheirResult) {
     EXPECT_EQ(textOf("{\\rtf1 see {\\field{\\*\\fldinst {HYPERLINK \"http://x.org\"}}{\\fldrslt {\\ul the site}}}.}"),
               "see the site.");
     EXPECT_EQ(textOf("{\\rtf1 p{\\field{\\fldinst PAGE}{\\fldrslt 7}}}"), "p7");
-    EXPECT_EQ(textOf("{\\rtf1 {\\field{\\*\\fldinst SYMBOL 183 \\\\f \"Symbol\"}}x}"), "x");
+    // A SYMBOL field's character stands in the text, its result has none.
+    EXPECT_EQ(textOf("{\\rtf1 {\\field{\\*\\fldinst SYMBOL 183 \\\\f \"Symbol\"}}x}"), "\u2022x");
 }
 
 TEST(RtfReaderStructure, ListNumbersAsWritten) {

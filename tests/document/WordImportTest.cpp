@@ -281,3 +281,21 @@ TEST(WordImport, TheCommandLineImportsWordFilesAndRefusesBadOnes) {
     EXPECT_NE(refused.err.find(bad), std::string::npos) << refused.err;
     EXPECT_FALSE(std::filesystem::exists(dir.file("b.tlx")));
 }
+
+TEST(WordImport, TextBoxesCaptionsAndPictureFontsAsWordAndWriterWriteThem) {
+    // Made by make-box-files.py beside them, which lets LibreOffice confirm that
+    // each holds what its .txt says.
+    for (const char* name : {"docx/word-boxes.docx", "docx/writer-frames.odt"}) {
+        SCOPED_TRACE(name);
+        RichContent c;
+        const WordReadResult r = readWordProcessorFile(dataFile(name), c);
+        ASSERT_TRUE(r.ok) << r.error;
+        std::string want = dataFile(std::string(name).substr(0, std::string(name).rfind('.')) + ".txt");
+        while (!want.empty() && want.back() == '\n')
+            want.pop_back();
+        std::string crlf;
+        for (char ch : want)
+            crlf += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
+        EXPECT_EQ(text::toUtf8(c.text), crlf);
+    }
+}
