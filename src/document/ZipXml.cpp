@@ -109,23 +109,36 @@ bool ZipArchive::read(const std::string& name, std::string& out, std::string& er
     return ok;
 }
 
-std::string buildZip(const std::vector<std::pair<std::string, std::string>>& members) {
+std::string buildZip(const std::vector<std::pair<std::string, std::string>>& parts) {
     zip_error_t error;
     zip_error_init(&error);
-    zip_source_t* buffer = zip_source_buffer_create(nullptr, 0, 0, &error);
     std::string bytes;
-    if (!buffer)
+    zip_source_t* buffer = zip_source_buffer_create(nullptr, 0, 0, &error);
+    if (!buffer) {
+        zip_error_fini(&error);
         return bytes;
+    }
     zip_source_keep(buffer);
     if (zip_t* z = zip_open_from_source(buffer, ZIP_TRUNCATE, &error)) {
-        for (const auto& [name, data] : members) {
+        bool ok = true;
+        // 1 January 1980, the first time a zip archive can hold: the same inputs
+        // give the same bytes.
+        constexpr time_t Fixed = 315532800 + 12 * 3600;
+        for (const auto& [name, data] : parts) {
             zip_source_t* s = zip_source_buffer(z, data.data(), data.size(), 0);
-            if (s && zip_file_add(z, name.c_str(), s, ZIP_FL_OVERWRITE) < 0)
-                zip_source_free(s);
+            const zip_int64_t index = s ? zip_file_add(z, name.c_str(), s, ZIP_FL_OVERWRITE | ZIP_FL_ENC_UTF_8) : -1;
+            if (index < 0) {
+                if (s)
+                    zip_source_free(s);
+                ok = false;
+                break;
+            }
+            zip_file_set_mtime(z, zip_uint64_t(index), Fixed, 0);
+            zip_set_file_compression(z, zip_uint64_t(index), ZIP_CM_DEFLATE, 6);
         }
-        if (zip_close(z) != 0)
+        if (!ok || zip_close(z) != 0) {
             zip_discard(z);
-        else if (zip_source_open(buffer) == 0) {
+        } else if (zip_source_open(buffer) == 0) {
             zip_source_seek(buffer, 0, SEEK_END);
             const zip_int64_t size = zip_source_tell(buffer);
             zip_source_seek(buffer, 0, SEEK_SET);

@@ -40,7 +40,5 @@ std::vector<std::pair<std::string, std::string>> docxParts(const HandBack& h,
                                                            const ExportSources& in,
                                                            const DocxOptions& options);
 
-// The parts zipped (deflated, every member dated 1 January 1980).
-std::string zipParts(const std::vector<std::pair<std::string, std::string>>& parts);
 
 } // namespace tallix::exports
