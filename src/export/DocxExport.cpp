@@ -5,7 +5,6 @@
 #include "export/XmlWriter.h"
 #include "platform/SettingsSource.h"
 
-
 #include <algorithm>
 #include <cstdio>
 
