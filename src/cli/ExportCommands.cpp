@@ -171,13 +171,4 @@ int runExportCommand(const ExportCommand& command, const std::vector<std::string
     return 0;
 }
 
-int exportFileCommand(ExportKind kind, const std::vector<std::string>& args, std::ostream& out,
-                      std::ostream& err, const SettingsSource& settings) {
-    const char* name = kind == ExportKind::Text  ? "--export-text"
-                       : kind == ExportKind::Rtf ? "--export-rtf"
-                                                 : "--export-docx";
-    return runExportCommand(*findExportCommand(coreExportCommands(), name), args, out, err,
-                            settings);
-}
-
 } // namespace tallix::cli

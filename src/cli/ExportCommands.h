@@ -77,9 +77,4 @@ const ExportCommand* findExportCommand(const std::vector<ExportCommand>& command
 int runExportCommand(const ExportCommand& command, const std::vector<std::string>& args,
                      std::ostream& out, std::ostream& err, const SettingsSource& settings);
 
-// The rows by kind, for callers that name an export directly.
-enum class ExportKind { Text, Rtf, Docx };
-int exportFileCommand(ExportKind kind, const std::vector<std::string>& args, std::ostream& out,
-                      std::ostream& err, const SettingsSource& settings);
-
 } // namespace tallix::cli

@@ -107,10 +107,4 @@ std::unique_ptr<ExportJob> startWebExport(const SettingsSource& settings) {
     return std::make_unique<WebJob>(settings);
 }
 
-int exportWebCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-                     const SettingsSource& settings) {
-    return runExportCommand(*findExportCommand(coreExportCommands(), "--export-web"), args, out,
-                            err, settings);
-}
-
 } // namespace tallix::cli

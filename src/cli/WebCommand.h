@@ -12,8 +12,4 @@ namespace tallix::cli {
 
 std::unique_ptr<ExportJob> startWebExport(const SettingsSource& settings);
 
-// runExportCommand with the web row.
-int exportWebCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-                     const SettingsSource& settings);
-
 } // namespace tallix::cli

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <string_view>
 
 namespace tallix::testing {
 namespace {
@@ -32,9 +33,11 @@ struct Outcome {
     std::string out, err;
 };
 
-Outcome run(cli::ExportKind kind, const std::vector<std::string>& args, const SettingsSource& s) {
+// The export table's row of that name, run on args.
+Outcome run(std::string_view command, const std::vector<std::string>& args, const SettingsSource& s) {
     std::ostringstream out, err;
-    const int status = cli::exportFileCommand(kind, args, out, err, s);
+    const int status = cli::runExportCommand(
+        *cli::findExportCommand(cli::coreExportCommands(), command), args, out, err, s);
     return {status, out.str(), err.str()};
 }
 
@@ -59,7 +62,7 @@ TEST(ExportCommandLine, FilesEqualTheCoreExportWithTheStoredOptions) {
     s.values["TextOptions/ConvertForMac"] = "7"; // any non-zero number is on
     s.values["Colours/ComCol"] = "5";
 
-    Outcome r = run(cli::ExportKind::Text, {marked, dir.file("e.txt")}, s);
+    Outcome r = run("--export-text", {marked, dir.file("e.txt")}, s);
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, dir.file("e.txt") + "\n");
     {
@@ -76,12 +79,12 @@ TEST(ExportCommandLine, FilesEqualTheCoreExportWithTheStoredOptions) {
         EXPECT_EQ(expected.find("Error Statistics"), std::string::npos);
     }
 
-    r = run(cli::ExportKind::Text, {marked, dir.file("s.txt"), "--stats"}, s);
+    r = run("--export-text", {marked, dir.file("s.txt"), "--stats"}, s);
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(readAll(dir.file("s.txt")).find("Error Statistics\r\n\r\n1      Sp: Spelling"),
               std::string::npos);
 
-    r = run(cli::ExportKind::Rtf, {marked, dir.file("e.rtf"), "--no-stats"}, s);
+    r = run("--export-rtf", {marked, dir.file("e.rtf"), "--no-stats"}, s);
     ASSERT_EQ(r.status, 0) << r.err;
     {
         MarkedDocument doc;
@@ -102,19 +105,19 @@ TEST(ExportCommandLine, WrongArgumentsAndFailures) {
     const std::string marked = markedEssay().save(dir.file("e.tlx"));
     Stored s;
     s.folder = dir.path().string() + "/";
-    EXPECT_EQ(run(cli::ExportKind::Text, {marked}, s).status, 2);
-    EXPECT_EQ(run(cli::ExportKind::Rtf, {marked, dir.file("x.rtf"), "--mac"}, s).status, 2);
-    EXPECT_EQ(run(cli::ExportKind::Text, {marked, dir.file("x.txt"), "--bogus"}, s).status, 2);
+    EXPECT_EQ(run("--export-text", {marked}, s).status, 2);
+    EXPECT_EQ(run("--export-rtf", {marked, dir.file("x.rtf"), "--mac"}, s).status, 2);
+    EXPECT_EQ(run("--export-text", {marked, dir.file("x.txt"), "--bogus"}, s).status, 2);
 
-    Outcome r = run(cli::ExportKind::Text, {dir.file("none.tlx"), dir.file("x.txt")}, s);
+    Outcome r = run("--export-text", {dir.file("none.tlx"), dir.file("x.txt")}, s);
     EXPECT_EQ(r.status, 1);
     EXPECT_FALSE(std::filesystem::exists(dir.file("x.txt")));
 
-    r = run(cli::ExportKind::Rtf, {marked, dir.file("x.rtf"), "--buttons", dir.file("no.btn")}, s);
+    r = run("--export-rtf", {marked, dir.file("x.rtf"), "--buttons", dir.file("no.btn")}, s);
     EXPECT_EQ(r.status, 1);
 
     std::filesystem::create_directory(dir.file("folder"));
-    r = run(cli::ExportKind::Rtf, {marked, dir.file("folder")}, s);
+    r = run("--export-rtf", {marked, dir.file("folder")}, s);
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("Unable to save the file. There may be a disk error."), std::string::npos);
 }

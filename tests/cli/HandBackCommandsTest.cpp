@@ -33,7 +33,8 @@ struct Outcome {
 
 Outcome docx(const std::vector<std::string>& args, const SettingsSource& s) {
     std::ostringstream out, err;
-    const int status = cli::exportFileCommand(cli::ExportKind::Docx, args, out, err, s);
+    const int status = cli::runExportCommand(
+        *cli::findExportCommand(cli::coreExportCommands(), "--export-docx"), args, out, err, s);
     return {status, out.str(), err.str()};
 }
 

@@ -31,7 +31,8 @@ struct Outcome {
 
 Outcome run(const std::vector<std::string>& args, const SettingsSource& s) {
     std::ostringstream out, err;
-    const int status = cli::exportWebCommand(args, out, err, s);
+    const int status = cli::runExportCommand(
+        *cli::findExportCommand(cli::coreExportCommands(), "--export-web"), args, out, err, s);
     return {status, out.str(), err.str()};
 }
 
