@@ -18,6 +18,8 @@
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
 #include <QTextCursor>
+#include <QTextLayout>
+#include <QTextBlock>
 #include <QTextDocument>
 #include <QTextOption>
 
@@ -209,6 +211,11 @@ PdfExportResult exportPdf(const ExportSources& in, const PdfOptions& options,
         doc.setPageSize(page);
         fillTextDocument(doc, h.content, layoutDpi);
         h.content = RichContent{}; // the text document holds it now
+        // A block's layout forgets its shaped glyphs once its lines are laid out,
+        // and drawing the page would shape every line a second time; kept, the
+        // glyphs are shaped once (they cost a few tens of bytes a character).
+        for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
+            b.layout()->setCacheEnabled(true);
 
         QPainter painter(&writer);
         painter.scale(scale, scale);
