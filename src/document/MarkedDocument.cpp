@@ -278,10 +278,14 @@ FileOutcome MarkedDocument::loadTlxBytes(std::string_view bytes, const std::stri
 
 FileOutcome MarkedDocument::saveTlx(const std::string& path) {
     commitNotes();
-    LoadResult copied = scratch_.loadFromBytes(essay_.saveRtf());
-    if (!copied.ok) // cannot happen with our own writer; never write a damaged file
-        return FileOutcome{false, Message{u"Unable to copy the document: " + u16(copied.error),
-                                          MessageType::Error, 0}};
+    // The bookmarks and the trailer go into a copy, so that the essay on screen
+    // keeps its marks, selection and history. Our RTF reads back exactly as it was
+    // written, so copying the content itself gives the same file as copying it
+    // through RTF, without writing and reading the whole essay once more. (The
+    // one character the reader does not give back is NUL, read as U+FFFD.)
+    RichContent copy = essay_.content();
+    copy.text = text::withoutNul(std::move(copy.text));
+    scratch_.assign(std::move(copy));
     scan::removeBookmarks(scratch_);
     scratch_.setSelStart(scratch_.length());
     scratch_.setSelText(trailer());

@@ -4,18 +4,22 @@
 #include "document/EditGuard.h"
 #include "document/MarkedDocument.h"
 #include "document/Scanning.h"
+#include "platform/FileIO.h"
 #include "platform/TextCodec.h"
 
+#include "BufferTestSupport.h"
 #include "DataFiles.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <random>
 #include <filesystem>
 
 using namespace tallix;
 using tallix::testing::TempFolder;
+using tallix::testing::format;
 
 namespace {
 
@@ -169,6 +173,52 @@ TEST(MarkedFileRoundTrip, EverythingComesBackAndBookmarksStayOnScreenOnly) {
         ASSERT_EQ(expected.length(), e.essay().length());
         for (int i = 0; i < expected.length(); ++i)
             ASSERT_EQ(expected.formatAt(i), e.essay().formatAt(i)) << "position " << i;
+    }
+}
+
+TEST(MarkedFileSave, TheFileIsTheEssayWrittenThroughRtfWithItsTrailer) {
+    // Saving copies the essay's content straight into the scratch buffer. Because
+    // our RTF reads back exactly, that must give, byte for byte, the file that
+    // copying the essay through RTF gives: random essays of every format, with
+    // bookmarks, surrogate pairs, a NUL and paragraphs of every alignment.
+    const std::vector<std::u16string> pieces = {
+        u"word", u" ", u"\t", u"\\{}", u"\u00e9\u20ac", u"\U0001F600", u"\r\n",
+        std::u16string(1, u'\0'), std::u16string(markup::BookmarkText), u"Sp", u"\u4e2d"};
+    const std::vector<CharFormat> formats = {
+        format(clBlack), format(clWindowText), format(clBlue, fsUnderline),
+        format(clRed, fsItalic, 16, u"Arial", 60), format(clNavy, fsUnderline),
+        format(clSilver), format(clGreen, fsBold, 16, u"Arial", 60),
+        format(clPurple, fsBold | fsStrikeOut, 32, u"Times New Roman", -60)};
+    TempFolder dir;
+    const std::string path = dir.file("essay.tlx");
+    for (unsigned seed = 1; seed <= 60; ++seed) {
+        std::mt19937 rng(seed);
+        auto pick = [&](std::size_t n) { return std::size_t(rng() % n); };
+        MarkedDocument d;
+        RichTextBuffer& b = d.essay();
+        for (std::size_t step = pick(30); step > 0; --step) {
+            b.setSelStart(b.length());
+            b.setSelFormat(formats[pick(formats.size())]);
+            b.setSelText(pieces[pick(pieces.size())]);
+            if (pick(5) == 0)
+                b.setParaAlignment(Alignment(pick(3)));
+        }
+        setComments(d, pick(2) ? std::vector<std::u16string>{} : std::vector<std::u16string>{u"One", u"Two"});
+        d.feedback1Text = u"Good.";
+        d.grade = u"B";
+        b.select(int(pick(std::size_t(b.length()) + 1)), 0);
+
+        RichTextBuffer throughRtf;
+        ASSERT_TRUE(throughRtf.loadFromBytes(b.saveRtf()).ok);
+        scan::removeBookmarks(throughRtf);
+        throughRtf.setSelStart(throughRtf.length());
+        throughRtf.setSelText(d.trailer());
+        const std::string want = throughRtf.saveRtf();
+
+        ASSERT_TRUE(d.saveTlx(path).ok);
+        std::string got;
+        ASSERT_TRUE(fileio::readFile(path, got).ok);
+        ASSERT_EQ(got, want) << "seed " << seed;
     }
 }
 
