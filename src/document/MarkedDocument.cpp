@@ -6,6 +6,7 @@
 #include "document/Scanning.h"
 #include "platform/TextCodec.h"
 #include "document/ZipXml.h"
+#include "platform/CaseFold.h"
 #include "platform/FileIO.h"
 
 #include <algorithm>
@@ -221,6 +222,31 @@ std::u16string MarkedDocument::trailer() const {
     return buildTrailer(p);
 }
 
+int tlx::trailerStart(std::u16string_view text) {
+    // The characters that fold to the key's first one, found once; the search
+    // then looks only at the places where one of them stands.
+    static const std::u16string key = foldedCopy(CommentsKey);
+    static const std::u16string starts = [] {
+        std::u16string s;
+        for (char32_t c = 1; c <= 0xFFFF; ++c)
+            if (foldCase(char16_t(c)) == key[0])
+                s.push_back(char16_t(c));
+        return s;
+    }();
+    const std::size_t n = key.size();
+    if (text.size() < n)
+        return -1;
+    for (std::size_t i = text.find_first_of(starts); i != std::u16string_view::npos && i <= text.size() - n;
+         i = text.find_first_of(starts, i + 1)) {
+        std::size_t k = 1;
+        while (k < n && foldCase(text[i + k]) == key[k])
+            ++k;
+        if (k == n)
+            return int(i);
+    }
+    return -1;
+}
+
 FileOutcome MarkedDocument::loadTlxFile(const std::string& path) {
     std::string bytes;
     if (const fileio::FileResult r = fileio::readFile(path, bytes, tlx::MaxFileBytes); !r.ok)
@@ -242,7 +268,7 @@ FileOutcome MarkedDocument::loadTlxBytes(std::string_view bytes, const std::stri
     // The trailer starts at the first "TallixComments:", in any case. A file
     // without one is all essay: its colours are kept, it has no comments.
     TrailerParts parts;
-    int at = essay_.findText(tlx::CommentsKey, 0, essay_.length());
+    const int at = tlx::trailerStart(essay_.text());
     if (at >= 0) {
         essay_.select(at, essay_.length() - at);
         parts = parseTrailer(essay_.selText());

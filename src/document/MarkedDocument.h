@@ -58,6 +58,9 @@ inline constexpr int HelpContext = 14000;
 // No essay, marked or not, comes near this size; a larger file is refused before
 // it is read.
 inline constexpr std::size_t MaxFileBytes = std::size_t(256) << 20;
+// Where the trailer of a marked file's text starts: at the first "TallixComments:",
+// in any case; -1 when there is none (the file is then all essay).
+int trailerStart(std::u16string_view text);
 inline constexpr int ImportRtfHelpContext = 5000;
 inline constexpr int ImportTextHelpContext = 6000;
 // A Word or OpenDocument essay that cannot be imported: why, and what is kept.

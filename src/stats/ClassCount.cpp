@@ -1,5 +1,7 @@
 #include "stats/ClassCount.h"
 
+#include "document/QuickRtfText.h"
+#include "platform/FileIO.h"
 #include "stats/WordCount.h"
 
 #include <algorithm>
@@ -24,19 +26,46 @@ std::int64_t modificationTime(const std::string& path) {
     return std::chrono::duration_cast<std::chrono::seconds>(sys.time_since_epoch()).count();
 }
 
+// A file our own writer wrote is read by the quick reader, which gives its text
+// and red runs as the full reader would; anything else is loaded as the window
+// opens it.
+FileCount countWith(const std::string& path, const AnnotationSet& set, const LabelMatcher& matcher,
+                    MarkedDocument& doc, std::string& bytes, QuickRtfText& quick) {
+    FileCount r;
+    if (!fileio::readFile(path, bytes, tlx::MaxFileBytes).ok)
+        return r;
+    if (matcher.entriesWithBreaks().empty() &&
+        readQuickRtfText(bytes, markup::ErrorLabelColour, quick)) {
+        const std::u16string_view text(quick.text);
+        const int at = tlx::trailerStart(text);
+        const std::size_t essay = at >= 0 ? std::size_t(at) : text.size();
+        for (const QuickRtfText::Run& run : quick.runs) {
+            if (std::size_t(run.start) >= essay)
+                break;
+            const std::size_t end = std::min(std::size_t(run.end), essay);
+            matcher.addRun(text.substr(std::size_t(run.start), end - std::size_t(run.start)), r.counts);
+        }
+        r.words = countWords(text.substr(0, essay));
+    } else {
+        if (!doc.loadTlxBytes(bytes, path).ok) {
+            doc.clear();
+            return r;
+        }
+        r.counts = countErrorLabels(doc.essay(), set);
+        r.words = countWords(doc.essay().text());
+    }
+    r.loaded = true;
+    r.modified = modificationTime(path);
+    return r;
+}
+
 } // namespace
 
 FileCount countFile(const std::string& path, const AnnotationSet& set, MarkedDocument& doc) {
-    FileCount r;
-    if (!doc.loadTlxFile(path).ok) {
-        doc.clear();
-        return r;
-    }
-    r.loaded = true;
-    r.counts = countErrorLabels(doc.essay(), set);
-    r.words = countWords(doc.essay().text());
-    r.modified = modificationTime(path);
-    return r;
+    const LabelMatcher matcher(set);
+    std::string bytes;
+    QuickRtfText quick;
+    return countWith(path, set, matcher, doc, bytes, quick);
 }
 
 int defaultJobs() {
@@ -62,14 +91,17 @@ std::vector<FileCount> countFiles(const std::vector<std::string>& paths, const A
     std::vector<char> done(paths.size(), 0);
     std::exception_ptr failure;
 
+    const LabelMatcher matcher(set);
     auto work = [&] {
         MarkedDocument doc;
+        std::string bytes;
+        QuickRtfText quick;
         for (;;) {
             const int f = next.fetch_add(1);
             if (f >= total || stop.load())
                 return;
             try {
-                FileCount r = countFile(paths[std::size_t(f)], set, doc);
+                FileCount r = countWith(paths[std::size_t(f)], set, matcher, doc, bytes, quick);
                 std::lock_guard lock(m);
                 results[std::size_t(f)] = std::move(r);
                 done[std::size_t(f)] = 1;

@@ -24,8 +24,10 @@ struct FileCount {
     bool operator==(const FileCount&) const = default;
 };
 
-// Loads path as a marked file is opened (into doc, which is left holding it) and
-// counts its error labels with set and its words.
+// Reads path as a marked file and counts its error labels with set and its words,
+// exactly as if it were opened. A file in our own writer's plain form is read
+// quickly on its own; any other is loaded into doc (which is then left holding it,
+// or empty when it could not be read).
 FileCount countFile(const std::string& path, const AnnotationSet& set, MarkedDocument& doc);
 
 // The number of workers a count uses when it is not told: one per core.

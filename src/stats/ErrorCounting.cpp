@@ -3,6 +3,7 @@
 #include "document/Scanning.h"
 #include "platform/CaseFold.h"
 
+#include <array>
 #include <string>
 
 namespace tallix::stats {
@@ -46,31 +47,53 @@ bool holdsLineBreak(std::u16string_view s) {
 
 } // namespace
 
+LabelMatcher::LabelMatcher(const AnnotationSet& set) {
+    for (int n = FirstErrorEntry; n <= LastErrorEntry; ++n) {
+        const std::u16string& s = set.shortText(n);
+        if (s.empty())
+            continue;
+        if (holdsLineBreak(s))
+            withBreaks_.push_back(n);
+        else
+            patterns_.push_back(Pattern{std::size_t(n - 1), foldedCopy(s)});
+    }
+}
+
+void LabelMatcher::addRun(std::u16string_view run, ErrorCounts& counts) const {
+    // Labels are short: most runs fold into a buffer on the stack.
+    std::array<char16_t, 128> local;
+    std::u16string heap;
+    char16_t* folded = local.data();
+    if (run.size() > local.size()) {
+        heap.resize(run.size());
+        folded = heap.data();
+    }
+    for (std::size_t i = 0; i < run.size(); ++i)
+        folded[i] = foldCase(run[i]);
+    const std::u16string_view view(folded, run.size());
+    for (const Pattern& p : patterns_) {
+        if (p.folded.size() > view.size())
+            continue;
+        int found = 0;
+        for (std::size_t at = view.find(p.folded); at != std::u16string_view::npos;
+             at = view.find(p.folded, at + 1))
+            ++found;
+        counts[p.entry] += found;
+    }
+}
+
 ErrorCounts countErrorLabels(RichTextBuffer& b, const AnnotationSet& set,
                              const CountProgress& progress) {
     // A label counts when every one of its characters is red, so every label lies
     // inside a run of red characters. One pass over the colours finds those runs,
     // and each short text is matched only inside them, at every start position,
     // exactly as the search from one position after each match would find it.
-    struct Pattern {
-        std::size_t entry;
-        std::u16string folded;
-    };
+    // A short text with a line break in it is searched as the caret finds it (a
+    // selection never ends inside a CR LF pair).
+    const LabelMatcher matcher(set);
     ErrorCounts counts{};
-    std::vector<Pattern> patterns;
-    for (int n = FirstErrorEntry; n <= LastErrorEntry; ++n) {
-        const std::u16string& s = set.shortText(n);
-        if (s.empty())
-            continue;
-        // A short text with a line break in it is searched as the caret finds it
-        // (a selection never ends inside a CR LF pair); no button set written by the
-        // editor holds one, so the slow path is only there to keep the rule whole.
-        if (holdsLineBreak(s))
-            counts[std::size_t(n - 1)] = countLabels(b, s);
-        else
-            patterns.push_back(Pattern{std::size_t(n - 1), foldedCopy(s)});
-    }
-    std::u16string run;
+    for (int n : matcher.entriesWithBreaks())
+        counts[std::size_t(n - 1)] = countLabels(b, set.shortText(n));
     const int length = b.length();
     for (int pos = 0; pos < length;) {
         if (b.colourAt(pos) != markup::ErrorLabelColour) {
@@ -80,17 +103,7 @@ ErrorCounts countErrorLabels(RichTextBuffer& b, const AnnotationSet& set,
         const int start = pos;
         while (pos < length && b.colourAt(pos) == markup::ErrorLabelColour)
             ++pos;
-        run = foldedCopy(b.textRange(start, pos - start));
-        const std::u16string_view view(run);
-        for (const Pattern& p : patterns) {
-            if (p.folded.size() > view.size())
-                continue;
-            int found = 0;
-            for (std::size_t at = view.find(p.folded); at != std::u16string_view::npos;
-                 at = view.find(p.folded, at + 1))
-                ++found;
-            counts[p.entry] += found;
-        }
+        matcher.addRun(b.textRange(start, pos - start), counts);
     }
     if (progress)
         for (int n = FirstErrorEntry; n <= LastErrorEntry; ++n)

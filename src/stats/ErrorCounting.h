@@ -68,6 +68,31 @@ int countLabels(RichTextBuffer& b, std::u16string_view shortText);
 ErrorCounts countErrorLabels(RichTextBuffer& b, const AnnotationSet& set,
                              const CountProgress& progress = {});
 
+// The short texts of a button set's error entries, folded once, for matching
+// inside runs of red text as countErrorLabels does.
+class LabelMatcher {
+public:
+    explicit LabelMatcher(const AnnotationSet& set);
+
+    // The error entries whose short text holds a line break (no button set the
+    // editor writes has one): they are only found by countLabels over a buffer,
+    // and addRun leaves them out.
+    const std::vector<int>& entriesWithBreaks() const { return withBreaks_; }
+
+    // Adds to counts every occurrence (overlapping ones included, in any case) of
+    // each short text in one run of red characters. One matcher may serve many
+    // threads at once.
+    void addRun(std::u16string_view run, ErrorCounts& counts) const;
+
+private:
+    struct Pattern {
+        std::size_t entry;
+        std::u16string folded;
+    };
+    std::vector<Pattern> patterns_;
+    std::vector<int> withBreaks_;
+};
+
 // The table of counts: a row for each entry counted more than 0, in entry order.
 ErrorStatisticsTable statisticsTable(const ErrorCounts& counts, const AnnotationSet& set);
 

@@ -6,7 +6,10 @@
 #include "stats/MultiStats.h"
 #include "stats/StatsTables.h"
 #include "stats/Students.h"
+#include "document/RtfWriter.h"
+#include "platform/FileIO.h"
 #include "platform/TextCodec.h"
+#include "stats/WordCount.h"
 
 #include "StatsTestSupport.h"
 #include "TestFiles.h"
@@ -391,4 +394,59 @@ TEST(ParallelCount, TheSameResultsInListOrderForAnyNumberOfWorkers) {
     EXPECT_EQ(one, four);
     EXPECT_GE(one.size(), 1u);
     EXPECT_EQ(one.back(), u"Unable to load missing.tlx. It may be corrupted.");
+}
+
+TEST(ParallelCount, AQuickReadCountsAsOpeningTheFileWould) {
+    // Each file counted by countFile must give what opening it gives: the essay
+    // up to its trailer (found in any case, or absent), its words and its labels,
+    // whichever reader took the file.
+    TempFolder dir;
+    std::mt19937 random(11);
+    const std::vector<std::u16string> words = {u"word ", u"\t", u"\r\n", u"Sp", u"ART", u"\u0130t ",
+                                               u"tallixcomments:", u"\U0001F600", u"caf\u00e9 "};
+    std::vector<std::string> files;
+    for (int i = 0; i < 80; ++i) {
+        EssayBuilder b;
+        for (unsigned k = 0, n = unsigned(random() % 40); k < n; ++k) {
+            const std::u16string& w = words[random() % words.size()];
+            switch (random() % 4) {
+            case 0:
+                b.error(random() % 2 ? u"Sp" : u"ArtSp");
+                break;
+            case 1:
+                b.span(w);
+                break;
+            case 2:
+                b.coloured(w, clRed);
+                break;
+            default:
+                b.text(w);
+                break;
+            }
+        }
+        files.push_back(b.save(dir.file("essay" + std::to_string(i) + ".tlx")));
+    }
+    // Without a trailer, and the trailer key in capitals.
+    RichContent bare;
+    bare.appendText(u"No trailer Sp", tallix::testing::fmt(clRed));
+    ASSERT_TRUE(fileio::writeFileAtomic(dir.file("bare.tlx"), writeRtf(bare)).ok);
+    files.push_back(dir.file("bare.tlx"));
+    RichContent upper;
+    upper.appendText(u"Sp Sp TALLIXCOMMENTS:Sp", tallix::testing::fmt(clRed));
+    ASSERT_TRUE(fileio::writeFileAtomic(dir.file("upper.tlx"), writeRtf(upper)).ok);
+    files.push_back(dir.file("upper.tlx"));
+
+    AnnotationSet withBreak = AnnotationSet::builtInDefaults();
+    withBreak.setEntry(5, AnnotationEntry{u"Two", u"Sp\r\nSp", u"Two lines"});
+    for (const AnnotationSet& set : {AnnotationSet::builtInDefaults(), withBreak}) {
+        MarkedDocument worker;
+        for (const std::string& f : files) {
+            const FileCount got = countFile(f, set, worker);
+            MarkedDocument opened;
+            ASSERT_TRUE(opened.loadTlxFile(f).ok) << f;
+            EXPECT_TRUE(got.loaded) << f;
+            EXPECT_EQ(got.counts, countErrorLabels(opened.essay(), set)) << f;
+            EXPECT_EQ(got.words, countWords(opened.essay().text())) << f;
+        }
+    }
 }
