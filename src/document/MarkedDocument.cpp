@@ -10,6 +10,8 @@
 #include "platform/FileIO.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <vector>
 
 namespace tallix {
 
@@ -223,21 +225,24 @@ std::u16string MarkedDocument::trailer() const {
 }
 
 int tlx::trailerStart(std::u16string_view text) {
-    // The characters that fold to the key's first one, found once; the search
-    // then looks only at the places where one of them stands.
+    // The characters that fold to the key's first one are found once, as a bit
+    // table; the search then compares the key only where one of them stands.
     static const std::u16string key = foldedCopy(CommentsKey);
-    static const std::u16string starts = [] {
-        std::u16string s;
-        for (char32_t c = 1; c <= 0xFFFF; ++c)
+    static const std::vector<std::uint64_t> starts = [] {
+        std::vector<std::uint64_t> bits(0x10000 / 64, 0);
+        for (char32_t c = 0; c <= 0xFFFF; ++c)
             if (foldCase(char16_t(c)) == key[0])
-                s.push_back(char16_t(c));
-        return s;
+                bits[c / 64] |= std::uint64_t(1) << (c % 64);
+        return bits;
     }();
     const std::size_t n = key.size();
     if (text.size() < n)
         return -1;
-    for (std::size_t i = text.find_first_of(starts); i != std::u16string_view::npos && i <= text.size() - n;
-         i = text.find_first_of(starts, i + 1)) {
+    const std::size_t lastStart = text.size() - n;
+    for (std::size_t i = 0; i <= lastStart; ++i) {
+        const char16_t c = text[i];
+        if (!(starts[c / 64] >> (c % 64) & 1))
+            continue;
         std::size_t k = 1;
         while (k < n && foldCase(text[i + k]) == key[k])
             ++k;

@@ -11,21 +11,23 @@ constexpr bool isSeparator(char16_t c) { return c == u'\t' || c == u'\r' || c ==
 } // namespace
 
 int countWords(std::u16string_view text) {
-    int words = 1;
-    int pendingRuns = 0; // runs of separators not yet followed by a word character
-    bool anyWord = false;
-    for (std::size_t k = 0; k < text.size(); ++k) {
-        const char16_t c = text[k];
-        if (isSeparator(c)) {
-            if (k == 0 || !isSeparator(text[k - 1]))
-                ++pendingRuns;
-        } else if (c != u'\n') {
-            words += pendingRuns;
-            pendingRuns = 0;
-            anyWord = true;
-        }
-    }
-    return anyWord ? words : 0;
+    // Every run of separators that starts before the last word character is
+    // followed by a word somewhere; the runs after it never are. So the count is
+    // one more than the number of runs that start before the last word character
+    // (a line feed is neither a word character nor a separator: a run can start
+    // right after one), and 0 when there is no word character at all.
+    std::size_t last = text.size();
+    while (last > 0 && (isSeparator(text[last - 1]) || text[last - 1] == u'\n'))
+        --last;
+    if (last == 0)
+        return 0;
+    // Each position is looked at on its own (a separator after a non-separator),
+    // so that the loop has no chain from one character to the next.
+    const char16_t* t = text.data();
+    int runs = isSeparator(t[0]) ? 1 : 0;
+    for (std::size_t k = 1; k < last; ++k)
+        runs += int(isSeparator(t[k]) & !isSeparator(t[k - 1]));
+    return 1 + runs;
 }
 
 std::u16string wordCountReport(std::u16string_view text, bool selectedText) {
