@@ -84,12 +84,46 @@ private:
                     break;
                 if (c == '{' || c == '}')
                     return false;
-                if (c == '\\')
-                    ++pos_; // the escaped character; a \' or \u goes on as name bytes
+                if (c == '\\' && !nameEscape())
+                    return false;
             }
             if (!take("}"))
                 return false;
         }
+        return true;
+    }
+
+    // What our writer escapes in a font name: \\, \{, \}, \'hh and \uN with its
+    // fallback character. Any control word there (a \fcharset, a \bin) could
+    // change how the text is read, so it is left to the full reader.
+    bool nameEscape() {
+        if (pos_ >= in_.size())
+            return false;
+        const char c = in_[pos_];
+        if (c == '\\' || c == '{' || c == '}') {
+            ++pos_;
+            return true;
+        }
+        if (c == '\'') {
+            if (pos_ + 2 >= in_.size() || hexValue(in_[pos_ + 1]) < 0 || hexValue(in_[pos_ + 2]) < 0)
+                return false;
+            pos_ += 3;
+            return true;
+        }
+        if (c != 'u')
+            return false;
+        ++pos_;
+        if (pos_ < in_.size() && in_[pos_] == '-')
+            ++pos_;
+        std::int64_t v = 0;
+        if (!digits(v))
+            return false;
+        // The fallback character is skipped by the full reader: it must be one
+        // that neither ends the name nor starts anything.
+        if (pos_ >= in_.size() || !plainBytes[static_cast<unsigned char>(in_[pos_])] || in_[pos_] == ';' ||
+            in_[pos_] == ' ')
+            return false;
+        ++pos_;
         return true;
     }
 

@@ -179,3 +179,28 @@ TEST(QuickRtfText, AFileCutOffOrWithAGroupGoesToTheFullReader) {
     EXPECT_FALSE(readQuickRtfText(grouped, clRed, q));
     EXPECT_FALSE(readQuickRtfText("{\\rtf1\\ansi\\ansicpg1251\\deff0\\uc1\n" + rtf.substr(33), clRed, q));
 }
+
+TEST(QuickRtfText, AControlWordInAFontNameGoesToTheFullReader) {
+    // A name that goes on with \fcharset2 makes a picture font of its entry, and
+    // \bin takes raw bytes that may hold the ';' ending it: the full reader reads
+    // the text differently, so the quick reader must not read such a table.
+    RichContent c;
+    c.appendText(u"abc", format(clRed));
+    const std::string rtf = writeRtf(c);
+    const std::size_t name = rtf.find("Arial");
+    ASSERT_NE(name, std::string::npos);
+    QuickRtfText q;
+    for (const std::string& inside : {std::string("\\f1\\fcharset2 Symbol"), std::string("\\bin2;}"),
+                                      std::string("\\u233 ;x"), std::string("\\par")}) {
+        std::string changed = rtf;
+        changed.insert(name, inside);
+        EXPECT_FALSE(readQuickRtfText(changed, clRed, q)) << inside;
+        expectSameAsFullReader(changed, inside);
+    }
+    std::string escaped = rtf;
+    escaped.insert(name, "\\'e9\\u8364?\\\\\\{\\}");
+    EXPECT_TRUE(expectSameAsFullReader(escaped, escaped));
+    std::string found;
+    ASSERT_TRUE(fileio::readFile(TALLIX_SOURCE_DIR "/../fuzz/corpus/quick_rtf_text/font-name-with-bin.rtf", found).ok);
+    expectSameAsFullReader(found, "the fuzzer's file");
+}
