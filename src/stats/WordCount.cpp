@@ -26,7 +26,7 @@ int countWords(std::u16string_view text) {
     const char16_t* t = text.data();
     int runs = isSeparator(t[0]) ? 1 : 0;
     for (std::size_t k = 1; k < last; ++k)
-        runs += int(isSeparator(t[k]) & !isSeparator(t[k - 1]));
+        runs += int(isSeparator(t[k])) & int(!isSeparator(t[k - 1]));
     return 1 + runs;
 }
 
