@@ -1,5 +1,6 @@
 #include "document/QuickRtfText.h"
 
+#include "document/RtfTokenizer.h"
 #include "platform/CodePages.h"
 
 #include <algorithm>
@@ -23,17 +24,9 @@ constexpr std::array<bool, 256> plainBytes = [] {
     return t;
 }();
 
-constexpr bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-constexpr bool isDigit(char c) { return c >= '0' && c <= '9'; }
-constexpr int hexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
+using rtf::hexValue;
+using rtf::isDigit;
+using rtf::isLetter;
 
 class Scanner {
 public:

@@ -14,6 +14,19 @@ inline constexpr std::size_t MaxWordLength = 32;
 // Parameters with more digits than this are clamped to the int32 range.
 inline constexpr std::size_t MaxParamDigits = 10;
 
+constexpr bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+constexpr bool isDigit(char c) { return c >= '0' && c <= '9'; }
+// The value of a hex digit, or -1.
+constexpr int hexValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 enum class TokenKind : std::uint8_t {
     End,           // no more input
     GroupOpen,     // {

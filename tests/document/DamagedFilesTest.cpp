@@ -348,8 +348,8 @@ TEST_F(DamagedFiles, HostileWordAndOpenDocumentFiles) {
                                              // the test's own memory
         std::string outcome;                 // a piece of the child's line
     };
-    // A reader may use at most 20 times the file's size in memory, or for the deeply
-    // nested parts 20 times their XML, which a file of a few kilobytes holds megabytes of.
+    // A reader may use at most 20 times the file's size in memory, or for a deeply
+    // nested document 20 times its XML, of which a file of a few kilobytes holds megabytes.
     std::size_t xmlSize = 0;
     const auto deep = [&xmlSize](const std::string& head, const std::string& open, const std::string& middle,
                          const std::string& close, const std::string& tail) {
