@@ -8,6 +8,7 @@
 #include "document/ZipXml.h"
 #include "platform/CaseFold.h"
 #include "platform/FileIO.h"
+#include "platform/Lanes.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -225,30 +226,47 @@ std::u16string MarkedDocument::trailer() const {
 }
 
 int tlx::trailerStart(std::u16string_view text) {
-    // The characters that fold to the key's first one are found once, as a bit
-    // table; the search then compares the key only where one of them stands.
     static const std::u16string key = foldedCopy(CommentsKey);
-    static const std::vector<std::uint64_t> starts = [] {
-        std::vector<std::uint64_t> bits(0x10000 / 64, 0);
+    // The characters that fold to each of the key's first two, found once.
+    static const auto foldingTo = [](char16_t target) {
+        std::u16string s;
         for (char32_t c = 0; c <= 0xFFFF; ++c)
-            if (foldCase(char16_t(c)) == key[0])
-                bits[c / 64] |= std::uint64_t(1) << (c % 64);
-        return bits;
-    }();
+            if (foldCase(char16_t(c)) == target)
+                s.push_back(char16_t(c));
+        return s;
+    };
+    static const std::u16string first = foldingTo(key[0]), second = foldingTo(key[1]);
     const std::size_t n = key.size();
     if (text.size() < n)
         return -1;
-    const std::size_t lastStart = text.size() - n;
-    for (std::size_t i = 0; i <= lastStart; ++i) {
-        const char16_t c = text[i];
-        if (!(starts[c / 64] >> (c % 64) & 1))
-            continue;
-        std::size_t k = 1;
-        while (k < n && foldCase(text[i + k]) == key[k])
+    const char16_t* t = text.data();
+    const auto matchesAt = [&](std::size_t i) {
+        std::size_t k = 0;
+        while (k < n && foldCase(t[i + k]) == key[k])
             ++k;
-        if (k == n)
-            return int(i);
+        return k == n;
+    };
+    const std::size_t lastStart = text.size() - n;
+    std::size_t i = 0;
+    // Eight places at a time, where the key's first two characters can stand
+    // (each has two spellings: a capital and a small letter).
+    if (first.size() == 2 && second.size() == 2) {
+        const lanes::Units a0 = lanes::splat(first[0]), a1 = lanes::splat(first[1]);
+        const lanes::Units b0 = lanes::splat(second[0]), b1 = lanes::splat(second[1]);
+        for (; i + lanes::Width <= lastStart; i += lanes::Width) {
+            const lanes::Units a = lanes::load(t + i);
+            const lanes::Units b = lanes::load(t + i + 1);
+            const lanes::Mask m = ((a == a0) | (a == a1)) & ((b == b0) | (b == b1));
+            if (!lanes::any(m))
+                continue;
+            for (std::size_t lane = 0; lane < lanes::Width; ++lane)
+                if (m[lane] && matchesAt(i + lane))
+                    return int(i + lane);
+        }
     }
+    for (; i <= lastStart; ++i)
+        if (foldCase(t[i]) == key[0] && matchesAt(i))
+            return int(i);
     return -1;
 }
 

@@ -2,6 +2,7 @@
 
 #include "document/RtfTokenizer.h"
 #include "platform/CodePages.h"
+#include "platform/Lanes.h"
 
 #include <algorithm>
 #include <array>
@@ -24,23 +25,91 @@ constexpr std::array<bool, 256> plainBytes = [] {
     return t;
 }();
 
+// The character of a byte from 0x80 up in the document's code page, from a table
+// made on first use.
+char16_t highByte1252(unsigned char b) {
+    static const std::array<char16_t, 128> table = [] {
+        std::array<char16_t, 128> t{};
+        for (int c = 0x80; c <= 0xFF; ++c)
+            t[std::size_t(c - 0x80)] = codepages::decodeByte(static_cast<unsigned char>(c), 1252);
+        return t;
+    }();
+    return table[std::size_t(b - 0x80)];
+}
+
 using rtf::hexValue;
 using rtf::isDigit;
 using rtf::isLetter;
+
+// The control words of our writer's body, by what they do to the text.
+enum class Word : std::uint8_t {
+    Other,   // anything else: for the full reader
+    Format,  // \pard \ql \qc \qr \li \f \fs \b \i \ul \strike \up \dn: neither text nor colour
+    Plain,   // \plain: the colour of entry 0
+    Colour,  // \cf
+    Par,     // \par
+    Tab,     // \tab
+    Unicode, // \u
+};
+
+// A word's letters as one number, the first in the lowest byte.
+constexpr std::uint64_t packed(std::string_view w) {
+    std::uint64_t n = 0;
+    for (std::size_t i = 0; i < w.size(); ++i)
+        n |= std::uint64_t(static_cast<unsigned char>(w[i])) << (8 * i);
+    return n;
+}
+
+// Every word of the body comes here.
+Word wordOf(std::uint64_t name) {
+    switch (name) {
+    case packed("par"):
+        return Word::Par;
+    case packed("plain"):
+        return Word::Plain;
+    case packed("cf"):
+        return Word::Colour;
+    case packed("tab"):
+        return Word::Tab;
+    case packed("u"):
+        return Word::Unicode;
+    case packed("pard"):
+    case packed("ql"):
+    case packed("qc"):
+    case packed("qr"):
+    case packed("li"):
+    case packed("f"):
+    case packed("fs"):
+    case packed("b"):
+    case packed("i"):
+    case packed("ul"):
+    case packed("strike"):
+    case packed("up"):
+    case packed("dn"):
+        return Word::Format;
+    default:
+        return Word::Other;
+    }
+}
 
 class Scanner {
 public:
     Scanner(std::string_view in, Colour wanted, QuickRtfText& out) : in_(in), wanted_(wanted), out_(out) {}
 
     bool run() {
-        out_.text.clear();
+        // Every character takes at least one byte of the file (a break two
+        // characters of four bytes), so the text never outgrows the file's size.
+        if (out_.capacity < in_.size()) {
+            out_.units.reset(new char16_t[in_.size()]);
+            out_.capacity = in_.size();
+        }
+        out_.length = 0;
         out_.runs.clear();
         if (in_.substr(0, Header.size()) != Header)
             return false;
         pos_ = Header.size();
         if (!fontTable() || !take("}\n{\\colortbl ;") || !colourTable() || !take("}\n"))
             return false;
-        out_.text.reserve(in_.size() - pos_);
         return body();
     }
 
@@ -52,13 +121,7 @@ private:
         return true;
     }
 
-    bool digits(std::int64_t& value) {
-        const std::size_t start = pos_;
-        value = 0;
-        while (pos_ < in_.size() && isDigit(in_[pos_]) && pos_ - start < 10)
-            value = value * 10 + (in_[pos_++] - '0');
-        return pos_ > start && (pos_ >= in_.size() || !isDigit(in_[pos_]));
-    }
+    bool digits(std::int64_t& value) { return number(pos_, value); }
 
     // {\fN\fnil\fcharset0 NAME;} entries. The names do not matter to the text:
     // every font of the character set 0 reads its bytes in the document's code
@@ -143,8 +206,8 @@ private:
 
     // One character into the text, in the colour now in force.
     void put(char16_t c) {
-        const int at = int(out_.text.size());
-        out_.text.push_back(c);
+        const int at = int(out_.length);
+        out_.units[out_.length++] = c;
         mark(at, at + 1);
     }
 
@@ -196,17 +259,16 @@ private:
         while (pos_ < size) {
             const auto byte = static_cast<unsigned char>(in_[pos_]);
             if (plainBytes[byte]) {
-                // A stretch of plain text goes in whole.
+                // A stretch of plain text goes in whole, its end found sixteen
+                // bytes at a time.
                 flushHigh();
                 const std::size_t start = pos_;
-                while (pos_ < size && plainBytes[static_cast<unsigned char>(in_[pos_])])
-                    ++pos_;
-                const int at = int(out_.text.size());
-                out_.text.resize(out_.text.size() + (pos_ - start));
-                char16_t* to = out_.text.data() + at;
-                for (std::size_t k = start; k < pos_; ++k)
-                    *to++ = static_cast<unsigned char>(in_[k]);
-                mark(at, int(out_.text.size()));
+                pos_ = plainEnd(pos_);
+                const std::size_t n = pos_ - start;
+                lanes::widen(in_.data() + start, n, out_.units.get() + out_.length);
+                const int at = int(out_.length);
+                out_.length += n;
+                mark(at, int(out_.length));
                 continue;
             }
             switch (byte) {
@@ -226,6 +288,56 @@ private:
             }
         }
         return false; // cut off before its end
+    }
+
+    // The end of the plain bytes that start at `from`.
+    std::size_t plainEnd(std::size_t from) const {
+        const std::size_t size = in_.size();
+        const char* p = in_.data();
+        using lanes::Bytes;
+        for (; from + lanes::ByteWidth <= size; from += lanes::ByteWidth) {
+            const Bytes v = lanes::loadBytes(p + from);
+            const lanes::ByteMask other = (v < Bytes{} + 0x20) | (v > Bytes{} + 0x7E) |
+                                          (v == Bytes{} + '\\') | (v == Bytes{} + '{') |
+                                          (v == Bytes{} + '}');
+            if (lanes::any(other))
+                return from + lanes::firstSet(other);
+        }
+        while (from < size && plainBytes[static_cast<unsigned char>(p[from])])
+            ++from;
+        return from;
+    }
+
+    // A decimal number of at most ten digits at `at`, not followed by another digit.
+    bool number(std::size_t& at, std::int64_t& value) const {
+        const char* p = in_.data();
+        const std::size_t start = at;
+        value = 0;
+        while (at < in_.size() && isDigit(p[at]) && at - start < 10)
+            value = value * 10 + (p[at++] - '0');
+        return at > start && (at >= in_.size() || !isDigit(p[at]));
+    }
+
+    // Our writer follows every \plain with \fN\fsN\cfN: read the three at once.
+    // Anything else after \plain is left where it is, for the word-by-word path.
+    void formatAfterPlain() {
+        const char* p = in_.data();
+        const std::size_t size = in_.size();
+        std::size_t at = pos_;
+        std::int64_t font = 0, points = 0, colour = 0;
+        const auto word = [&](std::string_view w) {
+            if (size - at < w.size() + 1 || in_.compare(at, w.size(), w) != 0 || !isDigit(p[at + w.size()]))
+                return false;
+            at += w.size();
+            return true;
+        };
+        if (!word("\\f") || !number(at, font) || !word("\\fs") || !number(at, points) || !word("\\cf") ||
+            !number(at, colour))
+            return;
+        if (at < size && p[at] == ' ')
+            ++at;
+        colourIndex_ = int(std::min<std::int64_t>(colour, INT32_MAX));
+        pos_ = at;
     }
 
     bool control() {
@@ -248,60 +360,57 @@ private:
             const auto b = static_cast<unsigned char>(high * 16 + low);
             if (b < 0x80) // our writer never spells ASCII this way; a control would be a break
                 return false;
-            emit(codepages::decodeByte(b, 1252));
+            emit(highByte1252(b));
             return true;
         }
         if (!isLetter(first))
             return false;
-        const std::size_t start = pos_;
-        while (pos_ < size && isLetter(in_[pos_]))
-            ++pos_;
-        const std::string_view name = in_.substr(start, pos_ - start);
+        // The word's letters packed into one number, looked up in one switch.
+        const char* p = in_.data();
+        std::uint64_t name = 0;
+        std::size_t letters = 0;
+        for (; pos_ < size && isLetter(p[pos_]); ++pos_, ++letters)
+            if (letters < 8)
+                name |= std::uint64_t(static_cast<unsigned char>(p[pos_])) << (8 * letters);
+        if (letters > 6)
+            return false; // longer than any word of our writer
         bool hasParam = false;
         bool negative = false;
         std::int64_t param = 0;
-        if (pos_ + 1 < size && in_[pos_] == '-' && isDigit(in_[pos_ + 1])) {
+        if (pos_ + 1 < size && p[pos_] == '-' && isDigit(p[pos_ + 1])) {
             negative = true;
             ++pos_;
         }
-        if (pos_ < size && isDigit(in_[pos_])) {
+        if (pos_ < size && isDigit(p[pos_])) {
             if (!digits(param))
                 return false;
             hasParam = true;
             if (negative)
                 param = -param;
         }
-        if (pos_ < size && in_[pos_] == ' ')
+        if (pos_ < size && p[pos_] == ' ')
             ++pos_;
-        if (name.size() > 6)
-            return false;
-        switch (name[0]) {
-        case 'p':
-            if (name == "par") {
-                flushHigh();
-                out_.text.append(u"\r\n");
-                runOpen_ = false;
-                return true;
-            }
-            if (name == "plain") {
-                colourIndex_ = -1;
-                return true;
-            }
-            return name == "pard";
-        case 'c':
-            if (name != "cf" || !hasParam)
+        switch (wordOf(name)) {
+        case Word::Par:
+            flushHigh();
+            out_.units[out_.length++] = u'\r';
+            out_.units[out_.length++] = u'\n';
+            runOpen_ = false;
+            return true;
+        case Word::Plain:
+            colourIndex_ = -1;
+            formatAfterPlain();
+            return true;
+        case Word::Colour:
+            if (!hasParam)
                 return false;
             colourIndex_ = param < 0 ? -1 : int(std::min<std::int64_t>(param, INT32_MAX));
             return true;
-        case 't':
-            if (name != "tab")
-                return false;
+        case Word::Tab:
             emit(u'\t');
             return true;
-        case 'u': {
-            if (name == "ul" || name == "up")
-                return true;
-            if (name != "u" || !hasParam)
+        case Word::Unicode: {
+            if (!hasParam)
                 return false;
             std::int64_t v = param < 0 ? param + 65536 : param;
             const char16_t c = (v >= 0 && v <= 0xFFFF) ? char16_t(v) : Replacement;
@@ -314,30 +423,19 @@ private:
             emit(c);
             return true;
         }
-        // Paragraph and character formats that change neither text nor colour.
-        case 'q':
-            return name == "ql" || name == "qc" || name == "qr";
-        case 'l':
-            return name == "li";
-        case 'f':
-            return name == "f" || name == "fs";
-        case 'b':
-        case 'i':
-            return name.size() == 1;
-        case 's':
-            return name == "strike";
-        case 'd':
-            return name == "dn";
-        default:
+        case Word::Format:
+            return true;
+        case Word::Other:
             return false;
         }
+        return false;
     }
 
     std::string_view in_;
     Colour wanted_;
     QuickRtfText& out_;
     std::size_t pos_ = 0;
-    std::vector<bool> wantedEntry_;
+    std::vector<char> wantedEntry_; // per colour-table entry: is it the wanted colour
     int colourIndex_ = -1;
     bool runOpen_ = false;
     char16_t pendingHigh_ = 0;

@@ -11,6 +11,7 @@
 // reads the file with the full reader. Refusing is never wrong, only slower.
 #include "document/Markup.h"
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,7 +19,8 @@
 namespace tallix {
 
 struct QuickRtfText {
-    std::u16string text; // as the full reader gives it, paragraph breaks as CR LF
+    // As the full reader gives it, paragraph breaks as CR LF.
+    std::u16string_view text() const { return {units.get(), length}; }
     // The runs of characters in the wanted colour, in order, as [start, end)
     // positions in text; a paragraph break always ends a run.
     struct Run {
@@ -26,6 +28,12 @@ struct QuickRtfText {
         int end = 0;
     };
     std::vector<Run> runs;
+
+    // The text's storage, kept from one file to the next and never filled with
+    // zeros first: a file has at most as many characters as bytes.
+    std::unique_ptr<char16_t[]> units;
+    std::size_t capacity = 0;
+    std::size_t length = 0;
 };
 
 // Reads bytes written by our RTF writer into out; false when they hold anything

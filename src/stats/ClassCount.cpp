@@ -36,7 +36,7 @@ FileCount countWith(const std::string& path, const AnnotationSet& set, const Lab
         return r;
     if (matcher.entriesWithBreaks().empty() &&
         readQuickRtfText(bytes, markup::ErrorLabelColour, quick)) {
-        const std::u16string_view text(quick.text);
+        const std::u16string_view text = quick.text();
         const int at = tlx::trailerStart(text);
         const std::size_t essay = at >= 0 ? std::size_t(at) : text.size();
         for (const QuickRtfText::Run& run : quick.runs) {
@@ -83,12 +83,15 @@ std::vector<FileCount> countFiles(const std::vector<std::string>& paths, const A
 
     // Workers take the next file by number and put its result in its own slot;
     // done[f] says the slot is filled. The calling thread hands the results on in
-    // list order as the slots fill.
+    // list order as the slots fill, looking every tenth of a second: a worker wakes
+    // it only for the last file or a failure, so that a class of small files does
+    // not cost a thread switch per file.
     std::atomic<int> next{0};
     std::atomic<bool> stop{false};
     std::mutex m;
     std::condition_variable filled;
     std::vector<char> done(paths.size(), 0);
+    int completed = 0;
     std::exception_ptr failure;
 
     const LabelMatcher matcher(set);
@@ -102,16 +105,24 @@ std::vector<FileCount> countFiles(const std::vector<std::string>& paths, const A
                 return;
             try {
                 FileCount r = countWith(paths[std::size_t(f)], set, matcher, doc, bytes, quick);
-                std::lock_guard lock(m);
-                results[std::size_t(f)] = std::move(r);
-                done[std::size_t(f)] = 1;
+                bool last = false;
+                {
+                    std::lock_guard lock(m);
+                    results[std::size_t(f)] = std::move(r);
+                    done[std::size_t(f)] = 1;
+                    last = ++completed == total;
+                }
+                if (last)
+                    filled.notify_one();
             } catch (...) {
-                std::lock_guard lock(m);
-                if (!failure)
-                    failure = std::current_exception();
-                stop = true;
+                {
+                    std::lock_guard lock(m);
+                    if (!failure)
+                        failure = std::current_exception();
+                    stop = true;
+                }
+                filled.notify_one();
             }
-            filled.notify_one();
         }
     };
     std::vector<std::jthread> pool;

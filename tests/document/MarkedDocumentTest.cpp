@@ -905,3 +905,24 @@ TEST(NeitherRtfNorText, TextInEveryAcceptedEncodingStillImports) {
     EXPECT_TRUE(d.loadTlxFile(dir.write("plain.tlx", "Just text.")).ok);
     EXPECT_EQ(d.essay().text(), u"Just text.");
 }
+
+TEST(MarkedFileTrailer, FoundWhereTheBufferFindsItInAnyCaseAtAnyPlace) {
+    // The trailer's start is the buffer's own case-blind find of the key, at
+    // every offset around the eight-at-a-time search and in every spelling,
+    // capital I with a dot included (it folds to i).
+    const std::vector<std::u16string> keys = {u"TallixComments:", u"tallixcomments:", u"TALLIXCOMMENTS:",
+                                              u"Tall\u0130xComments:", u"TallixComments;", u"Tallix"};
+    std::mt19937 random(5);
+    const std::u16string filler = u"tTaA l\r\nx\u00e9";
+    RichTextBuffer b;
+    for (int round = 0; round < 600; ++round) {
+        std::u16string text;
+        for (std::size_t i = 0, n = random() % 60; i < n; ++i)
+            text.push_back(filler[random() % filler.size()]);
+        for (std::size_t k = 0, n = random() % 3; k < n; ++k)
+            text.insert(random() % (text.size() + 1), keys[random() % keys.size()]);
+        b.setText(text);
+        ASSERT_EQ(tlx::trailerStart(b.text()), b.findText(tlx::CommentsKey, 0, b.length()))
+            << "round " << round;
+    }
+}

@@ -50,7 +50,7 @@ bool expectSameAsFullReader(const std::string& bytes, const std::string& what) {
         return false;
     RichContent full;
     EXPECT_TRUE(readRtf(bytes, full).ok) << what;
-    EXPECT_TRUE(quick.text == full.text) << what << ": the text differs";
+    EXPECT_TRUE(quick.text() == full.text) << what << ": the text differs";
     const auto want = runsOf(full, clRed);
     EXPECT_EQ(quick.runs.size(), want.size()) << what;
     for (std::size_t i = 0; i < std::min(want.size(), quick.runs.size()); ++i) {
@@ -159,7 +159,7 @@ TEST(QuickRtfText, SurrogatesAndTheCharactersTheReaderReplaces) {
     ASSERT_TRUE(expectSameAsFullReader(rtf, rtf));
     QuickRtfText q;
     ASSERT_TRUE(readQuickRtfText(rtf, clRed, q));
-    EXPECT_EQ(q.text, u"\uFFFDSp\uFFFD\uFFFD\uFFFD\r\n\U0001F600");
+    EXPECT_EQ(q.text(), u"\uFFFDSp\uFFFD\uFFFD\uFFFD\r\n\U0001F600");
 }
 
 TEST(QuickRtfText, AFileCutOffOrWithAGroupGoesToTheFullReader) {
@@ -169,7 +169,7 @@ TEST(QuickRtfText, AFileCutOffOrWithAGroupGoesToTheFullReader) {
     const std::string rtf = writeRtf(c);
     QuickRtfText q;
     ASSERT_TRUE(readQuickRtfText(rtf, clRed, q));
-    EXPECT_EQ(q.text, u"Their Sp");
+    EXPECT_EQ(q.text(), u"Their Sp");
     ASSERT_EQ(q.runs.size(), 1u);
     EXPECT_EQ(q.runs[0].start, 6);
     EXPECT_EQ(q.runs[0].end, 8);
