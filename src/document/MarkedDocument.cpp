@@ -465,10 +465,21 @@ EssayFile MarkedDocument::readEssayFile(const std::string& path, ImportKind kind
 
 void MarkedDocument::installEssay(RichContent content) {
     UndoHistory::Suspend quiet(history_);
+    // An imported essay is all black: its runs are made black before the buffer
+    // takes them (text the runs fall short of gets the buffer's default format,
+    // made black too), rather than every character recoloured afterwards.
+    std::size_t covered = 0;
+    for (FormatRun& run : content.runs) {
+        run.format.colour = clBlack;
+        covered += std::size_t(std::max(run.length, 0));
+    }
+    if (covered < content.text.size()) {
+        CharFormat rest = essay_.defaultFormat();
+        rest.colour = clBlack;
+        content.runs.push_back(FormatRun{int(content.text.size() - covered), rest});
+    }
     essay_.assign(std::move(content));
     bookmarks.clear();
-    essay_.selectAll();
-    essay_.setSelColour(clBlack);
     essay_.setSelStart(0);
     history_.clear();
     documentChanged = true;

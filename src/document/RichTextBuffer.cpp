@@ -1,6 +1,7 @@
 #include "document/RichTextBuffer.h"
 
 #include "platform/CaseFold.h"
+#include "platform/Lanes.h"
 #include "document/DocxReader.h"
 #include "document/PdfReader.h"
 #include "document/RtfReader.h"
@@ -17,7 +18,9 @@ namespace tallix {
 namespace {
 
 bool hasLoneBreak(std::u16string_view s) {
-    for (std::size_t i = 0; i < s.size(); ++i) {
+    // Only the places of CR and LF are looked at, found eight characters at a time.
+    for (std::size_t i = lanes::findEither(s.data(), 0, s.size(), u'\r', u'\n'); i < s.size();
+         i = lanes::findEither(s.data(), i + 1, s.size(), u'\r', u'\n')) {
         if (s[i] == u'\r' && (i + 1 >= s.size() || s[i + 1] != u'\n'))
             return true;
         if (s[i] == u'\n' && (i == 0 || s[i - 1] != u'\r'))
@@ -571,8 +574,9 @@ namespace {
 // The start of every line of t: 0, and the position after each CR LF pair.
 std::vector<int> lineStartsOf(std::u16string_view t) {
     std::vector<int> starts{0};
-    for (std::size_t i = 0; i + 1 < t.size(); ++i)
-        if (t[i] == u'\r' && t[i + 1] == u'\n')
+    for (std::size_t i = lanes::findEither(t.data(), 0, t.size(), u'\r', u'\r'); i + 1 < t.size();
+         i = lanes::findEither(t.data(), i + 1, t.size(), u'\r', u'\r'))
+        if (t[i + 1] == u'\n')
             starts.push_back(int(i) + 2);
     return starts;
 }

@@ -51,6 +51,21 @@ public:
         out_.push_back(c);
     }
 
+    // Characters that all stand for themselves (standsForItself), as literal
+    // does them one by one.
+    void literals(std::u16string_view s) {
+        if (s.empty())
+            return;
+        if (delimit_) {
+            out_.push_back(' ');
+            delimit_ = false;
+        }
+        const std::size_t at = out_.size();
+        out_.resize(at + s.size());
+        char* to = out_.data() + at;
+        for (char16_t c : s)
+            *to++ = static_cast<char>(c);
+    }
     // \'hh: fixed length, so nothing after it can merge into it.
     void hexByte(unsigned char b) {
         static constexpr char digits[] = "0123456789abcdef";
@@ -134,6 +149,11 @@ void writeNonAscii(RtfOut& out, char16_t c) {
     out.unicode(c);
 }
 
+// Printable ASCII other than the three characters RTF escapes: written as itself.
+constexpr bool standsForItself(char16_t c) {
+    return c >= 0x20 && c <= 0x7E && c != u'\\' && c != u'{' && c != u'}';
+}
+
 // A character of body text other than a line break.
 void writeTextChar(RtfOut& out, char16_t c) {
     if (c == u'\\' || c == u'{' || c == u'}') {
@@ -141,7 +161,7 @@ void writeTextChar(RtfOut& out, char16_t c) {
         out.rawChar(static_cast<char>(c));
     } else if (c == u'\t') {
         out.word("tab");
-    } else if (c >= 0x20 && c <= 0x7E) {
+    } else if (standsForItself(c)) {
         out.literal(static_cast<char>(c));
     } else if (c < 0x80) {
         out.unicode(c); // other controls, and DEL
@@ -323,6 +343,15 @@ std::string writeRtf(const RichContent& content) {
                 out.word("par");
                 out.newline();
                 writeParagraphStart(out, paraFormat(++paragraph));
+                continue;
+            }
+            if (standsForItself(c)) {
+                // A stretch of such characters goes out at once.
+                std::size_t end = i + 1;
+                while (end < span.end && standsForItself(text[end]))
+                    ++end;
+                out.literals(std::u16string_view(text).substr(i, end - i));
+                i = end - 1;
                 continue;
             }
             writeTextChar(out, c);

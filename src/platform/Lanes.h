@@ -43,6 +43,21 @@ inline std::size_t firstSet(Mask m) {
     return w[0] != 0 ? std::size_t(__builtin_ctzll(w[0]) / 16) : 4 + std::size_t(__builtin_ctzll(w[1]) / 16);
 }
 
+// The first position from `from` on where p holds a or b, or n when none does.
+inline std::size_t findEither(const char16_t* p, std::size_t from, std::size_t n, char16_t a, char16_t b) {
+    const Units va = splat(a), vb = splat(b);
+    for (; from + Width <= n; from += Width) {
+        const Units v = load(p + from);
+        const Mask m = (v == va) | (v == vb);
+        if (any(m))
+            return from + firstSet(m);
+    }
+    for (; from < n; ++from)
+        if (p[from] == a || p[from] == b)
+            return from;
+    return n;
+}
+
 // Adds up the lanes (each a count, negated: a mask subtracted from a sum).
 inline long sumNegated(Mask m) {
     long s = 0;

@@ -250,6 +250,18 @@ std::u16string fromUtf8(std::string_view bytes) {
     out.reserve(bytes.size());
     std::size_t i = 0;
     while (i < bytes.size()) {
+        // ASCII, most of any essay, goes across a stretch at a time.
+        std::size_t ascii = i;
+        while (ascii < bytes.size() && static_cast<unsigned char>(bytes[ascii]) < 0x80)
+            ++ascii;
+        if (ascii > i) {
+            const std::size_t at = out.size();
+            out.resize(at + (ascii - i));
+            for (std::size_t k = i; k < ascii; ++k)
+                out[at + k - i] = static_cast<unsigned char>(bytes[k]);
+            i = ascii;
+            continue;
+        }
         char32_t cp = 0;
         std::size_t used = 1;
         if (decodeUtf8At(bytes, i, cp, used))

@@ -926,3 +926,31 @@ TEST(MarkedFileTrailer, FoundWhereTheBufferFindsItInAnyCaseAtAnyPlace) {
             << "round " << round;
     }
 }
+
+TEST(MarkedFileImport, InstalledContentIsBlackEvenWhereItsRunsFallShort) {
+    // Runs of every colour, a run longer than the text, and text past the last run
+    // (which the buffer gives its default format): every character comes out black
+    // and the other attributes stay.
+    RichContent c;
+    c.text = u"Red blue\r\nrest";
+    c.runs = {FormatRun{3, format(clRed, fsBold)}, FormatRun{0, format(clTeal)},
+              FormatRun{5, format(clBlue, fsUnderline, 16, u"Times New Roman")}};
+    MarkedDocument d;
+    d.installEssay(c);
+    ASSERT_EQ(d.essay().text(), c.text);
+    for (int i = 0; i < d.essay().length(); ++i)
+        EXPECT_EQ(d.essay().colourAt(i), clBlack) << "position " << i;
+    EXPECT_EQ(d.essay().formatAt(0).style, fsBold);
+    EXPECT_EQ(d.essay().formatAt(4).fontName, u"Times New Roman");
+    EXPECT_EQ(d.essay().formatAt(12).fontName, d.essay().defaultFormat().fontName);
+    EXPECT_EQ(d.essay().selStart(), 0);
+    EXPECT_TRUE(d.documentChanged);
+
+    RichContent longRun;
+    longRun.text = u"ab";
+    longRun.runs = {FormatRun{10, format(clRed)}};
+    d.installEssay(longRun);
+    EXPECT_EQ(d.essay().colourAt(0), clBlack);
+    EXPECT_EQ(d.essay().colourAt(1), clBlack);
+    EXPECT_TRUE(d.essay().check());
+}
