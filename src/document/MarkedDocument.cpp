@@ -227,15 +227,16 @@ std::u16string MarkedDocument::trailer() const {
 
 int tlx::trailerStart(std::u16string_view text) {
     static const std::u16string key = foldedCopy(CommentsKey);
-    // The characters that fold to each of the key's first two, found once.
-    static const auto foldingTo = [](char16_t target) {
+    // The characters that fold to the key's last one (the colon, which only it
+    // spells), found once: the search looks for them eight at a time and
+    // compares the whole key only where one ends it.
+    static const std::u16string last = [] {
         std::u16string s;
         for (char32_t c = 0; c <= 0xFFFF; ++c)
-            if (foldCase(char16_t(c)) == target)
+            if (foldCase(char16_t(c)) == key.back())
                 s.push_back(char16_t(c));
         return s;
-    };
-    static const std::u16string first = foldingTo(key[0]), second = foldingTo(key[1]);
+    }();
     const std::size_t n = key.size();
     if (text.size() < n)
         return -1;
@@ -246,26 +247,18 @@ int tlx::trailerStart(std::u16string_view text) {
             ++k;
         return k == n;
     };
-    const std::size_t lastStart = text.size() - n;
-    std::size_t i = 0;
-    // Eight places at a time, where the key's first two characters can stand
-    // (each has two spellings: a capital and a small letter).
-    if (first.size() == 2 && second.size() == 2) {
-        const lanes::Units a0 = lanes::splat(first[0]), a1 = lanes::splat(first[1]);
-        const lanes::Units b0 = lanes::splat(second[0]), b1 = lanes::splat(second[1]);
-        for (; i + lanes::Width <= lastStart; i += lanes::Width) {
-            const lanes::Units a = lanes::load(t + i);
-            const lanes::Units b = lanes::load(t + i + 1);
-            const lanes::Mask m = ((a == a0) | (a == a1)) & ((b == b0) | (b == b1));
-            if (!lanes::any(m))
-                continue;
-            for (std::size_t lane = 0; lane < lanes::Width; ++lane)
-                if (m[lane] && matchesAt(i + lane))
-                    return int(i + lane);
-        }
+    // A match's last character comes later the later the match starts, so the
+    // first match is found at the first of its last characters that completes one.
+    if (last.size() <= 2) {
+        const char16_t a = last[0], b = last.back();
+        for (std::size_t j = lanes::findEither(t, n - 1, text.size(), a, b); j < text.size();
+             j = lanes::findEither(t, j + 1, text.size(), a, b))
+            if (matchesAt(j - (n - 1)))
+                return int(j - (n - 1));
+        return -1;
     }
-    for (; i <= lastStart; ++i)
-        if (foldCase(t[i]) == key[0] && matchesAt(i))
+    for (std::size_t i = 0; i + n <= text.size(); ++i)
+        if (matchesAt(i))
             return int(i);
     return -1;
 }

@@ -14,7 +14,7 @@ inline constexpr std::size_t MaxWordLength = 32;
 // Parameters with more digits than this are clamped to the int32 range.
 inline constexpr std::size_t MaxParamDigits = 10;
 
-constexpr bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+constexpr bool isLetter(char c) { return unsigned((c | 0x20) - 'a') < 26; }
 constexpr bool isDigit(char c) { return c >= '0' && c <= '9'; }
 // The value of a hex digit, or -1.
 constexpr int hexValue(char c) {
