@@ -318,6 +318,39 @@ private:
         return at > start && (at >= in_.size() || !isDigit(p[at]));
     }
 
+    // A control word's letters from `at` (packed into one number, the first in
+    // the lowest byte), its parameter and its delimiting space, as the tokenizer
+    // reads them; false for a word longer than any of our writer's, or a parameter
+    // of more than ten digits.
+    bool readWord(std::size_t& at, std::uint64_t& name, bool& hasParam, std::int64_t& param) const {
+        const char* p = in_.data();
+        const std::size_t size = in_.size();
+        name = 0;
+        std::size_t letters = 0;
+        for (; at < size && isLetter(p[at]); ++at, ++letters)
+            if (letters < 8)
+                name |= std::uint64_t(static_cast<unsigned char>(p[at])) << (8 * letters);
+        if (letters > 6)
+            return false;
+        bool negative = false;
+        hasParam = false;
+        param = 0;
+        if (at + 1 < size && p[at] == '-' && isDigit(p[at + 1])) {
+            negative = true;
+            ++at;
+        }
+        if (at < size && isDigit(p[at])) {
+            if (!number(at, param))
+                return false;
+            hasParam = true;
+            if (negative)
+                param = -param;
+        }
+        if (at < size && p[at] == ' ')
+            ++at;
+        return true;
+    }
+
     // Our writer follows every \plain with \fN\fsN\cfN: read the three at once.
     // Anything else after \plain is left where it is, for the word-by-word path.
     void formatAfterPlain() {
@@ -365,31 +398,11 @@ private:
         }
         if (!isLetter(first))
             return false;
-        // The word's letters packed into one number, looked up in one switch.
-        const char* p = in_.data();
         std::uint64_t name = 0;
-        std::size_t letters = 0;
-        for (; pos_ < size && isLetter(p[pos_]); ++pos_, ++letters)
-            if (letters < 8)
-                name |= std::uint64_t(static_cast<unsigned char>(p[pos_])) << (8 * letters);
-        if (letters > 6)
-            return false; // longer than any word of our writer
         bool hasParam = false;
-        bool negative = false;
         std::int64_t param = 0;
-        if (pos_ + 1 < size && p[pos_] == '-' && isDigit(p[pos_ + 1])) {
-            negative = true;
-            ++pos_;
-        }
-        if (pos_ < size && isDigit(p[pos_])) {
-            if (!digits(param))
-                return false;
-            hasParam = true;
-            if (negative)
-                param = -param;
-        }
-        if (pos_ < size && p[pos_] == ' ')
-            ++pos_;
+        if (!readWord(pos_, name, hasParam, param))
+            return false;
         switch (wordOf(name)) {
         case Word::Par:
             flushHigh();
