@@ -359,8 +359,11 @@ private:
         std::size_t at = pos_;
         std::int64_t font = 0, points = 0, colour = 0;
         const auto word = [&](std::string_view w) {
-            if (size - at < w.size() + 1 || in_.compare(at, w.size(), w) != 0 || !isDigit(p[at + w.size()]))
+            if (size - at < w.size() + 1 || !isDigit(p[at + w.size()]))
                 return false;
+            for (std::size_t k = 0; k < w.size(); ++k)
+                if (p[at + k] != w[k])
+                    return false;
             at += w.size();
             return true;
         };

@@ -57,6 +57,10 @@ LabelMatcher::LabelMatcher(const AnnotationSet& set) {
         else
             patterns_.push_back(Pattern{std::size_t(n - 1), foldedCopy(s)});
     }
+    // Each short text under the slot of its first character (a character beyond
+    // the table's shares the last slot, and its own first character is checked).
+    for (std::size_t k = 0; k < patterns_.size(); ++k)
+        byFirst_[std::min<std::size_t>(patterns_[k].folded[0], FirstSlots - 1)].push_back(k);
 }
 
 void LabelMatcher::addRun(std::u16string_view run, ErrorCounts& counts) const {
@@ -70,15 +74,15 @@ void LabelMatcher::addRun(std::u16string_view run, ErrorCounts& counts) const {
     }
     for (std::size_t i = 0; i < run.size(); ++i)
         folded[i] = foldCase(run[i]);
+    // Every start position, against the short texts that begin with its
+    // character: each occurrence of each short text, overlapping ones included.
     const std::u16string_view view(folded, run.size());
-    for (const Pattern& p : patterns_) {
-        if (p.folded.size() > view.size())
-            continue;
-        int found = 0;
-        for (std::size_t at = view.find(p.folded); at != std::u16string_view::npos;
-             at = view.find(p.folded, at + 1))
-            ++found;
-        counts[p.entry] += found;
+    for (std::size_t at = 0; at < view.size(); ++at) {
+        for (std::size_t k : byFirst_[std::min<std::size_t>(view[at], FirstSlots - 1)]) {
+            const std::u16string& p = patterns_[k].folded;
+            if (view.substr(at, p.size()) == p)
+                ++counts[patterns_[k].entry];
+        }
     }
 }
 

@@ -90,6 +90,8 @@ private:
         std::u16string folded;
     };
     std::vector<Pattern> patterns_;
+    static constexpr std::size_t FirstSlots = 257; // characters 0 to 255, and the rest
+    std::array<std::vector<std::size_t>, FirstSlots> byFirst_; // patterns_ by first character
     std::vector<int> withBreaks_;
 };
 
