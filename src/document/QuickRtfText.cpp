@@ -401,6 +401,13 @@ private:
         }
         if (!isLetter(first))
             return false;
+        // \plain straight before the next word, as our writer starts every run.
+        if (first == 'p' && size - pos_ > 5 && in_.compare(pos_, 6, "plain\\") == 0) {
+            pos_ += 5;
+            colourIndex_ = -1;
+            formatAfterPlain();
+            return true;
+        }
         std::uint64_t name = 0;
         bool hasParam = false;
         std::int64_t param = 0;
