@@ -402,7 +402,9 @@ private:
         if (!isLetter(first))
             return false;
         // \plain straight before the next word, as our writer starts every run.
-        if (first == 'p' && size - pos_ > 5 && in_.compare(pos_, 6, "plain\\") == 0) {
+        const char* at = in_.data() + pos_;
+        if (first == 'p' && size - pos_ > 5 && at[1] == 'l' && at[2] == 'a' && at[3] == 'i' && at[4] == 'n' &&
+            at[5] == '\\') {
             pos_ += 5;
             colourIndex_ = -1;
             formatAfterPlain();
