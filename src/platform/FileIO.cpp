@@ -153,15 +153,18 @@ FileResult readPrefix(const std::string& path, std::string& out, std::size_t cou
         ::close(fd);
         return tooLargeFailure();
     }
-    std::string data;
-    if (st.st_size > 0)
-        data.reserve(std::min(count, static_cast<std::size_t>(st.st_size)));
     // Read to the end rather than trusting the size: it may change underneath, and
-    // some files report none.
-    char buf[65536];
-    while (data.size() < count) {
-        const std::size_t want = std::min(sizeof buf, count - data.size());
-        const ssize_t n = ::read(fd, buf, want);
+    // some files report none. The bytes go straight into the string, which starts
+    // one byte larger than the size says, so that the read that finds the end
+    // needs no more room; it grows as the file does, never far past the limit.
+    const std::size_t most = std::min(count, limit == NoLimit ? NoLimit : limit + 1);
+    std::string data;
+    data.resize(std::min(most, st.st_size > 0 ? static_cast<std::size_t>(st.st_size) + 1 : std::size_t(65536)));
+    std::size_t have = 0;
+    while (have < most) {
+        if (have == data.size())
+            data.resize(std::min(most, data.size() * 2));
+        const ssize_t n = ::read(fd, data.data() + have, data.size() - have);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -171,15 +174,19 @@ FileResult readPrefix(const std::string& path, std::string& out, std::size_t cou
         }
         if (n == 0)
             break;
-        data.append(buf, static_cast<std::size_t>(n));
-        if (data.size() > limit) { // grew while it was read
+        have += static_cast<std::size_t>(n);
+        if (have > limit) { // grew while it was read
             ::close(fd);
             return tooLargeFailure();
         }
     }
     ::close(fd);
+    data.resize(have);
     out.swap(data);
-    return success();
+    FileResult r = success();
+    // Whole seconds toward zero, as the standard library's clocks count them.
+    r.modified = std::int64_t(st.st_mtim.tv_sec) + (st.st_mtim.tv_sec < 0 && st.st_mtim.tv_nsec > 0 ? 1 : 0);
+    return r;
 }
 
 } // namespace
@@ -562,7 +569,12 @@ FileResult readPrefix(const std::string& path, std::string& out, std::size_t cou
     if (in.bad())
         return failure(std::errc::io_error);
     out.swap(data);
-    return success();
+    FileResult r = success();
+    if (const auto t = fs::last_write_time(p, ec); !ec)
+        r.modified = std::chrono::duration_cast<std::chrono::seconds>(
+                         std::chrono::file_clock::to_sys(t).time_since_epoch())
+                         .count();
+    return r;
 }
 
 } // namespace

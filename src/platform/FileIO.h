@@ -14,6 +14,9 @@ struct FileResult {
     std::string error;     // the file system's reason, in words, when !ok
     bool missing = false;  // !ok because nothing by that name exists
     bool tooLarge = false; // !ok because the file holds more than the reader's limit
+    // After a read: the file's modification time in whole seconds since the epoch
+    // (0 when the system does not tell).
+    std::int64_t modified = 0;
 };
 
 inline constexpr std::size_t NoLimit = std::numeric_limits<std::size_t>::max();

@@ -9,7 +9,6 @@
 #include <chrono>
 #include <condition_variable>
 #include <exception>
-#include <filesystem>
 #include <mutex>
 #include <thread>
 
@@ -17,22 +16,14 @@ namespace tallix::stats {
 
 namespace {
 
-std::int64_t modificationTime(const std::string& path) {
-    std::error_code ec;
-    const auto t = std::filesystem::last_write_time(std::filesystem::path(path), ec);
-    if (ec)
-        return 0;
-    const auto sys = std::chrono::file_clock::to_sys(t);
-    return std::chrono::duration_cast<std::chrono::seconds>(sys.time_since_epoch()).count();
-}
-
 // A file our own writer wrote is read by the quick reader, which gives its text
 // and red runs as the full reader would; anything else is loaded as the window
 // opens it.
 FileCount countWith(const std::string& path, const AnnotationSet& set, const LabelMatcher& matcher,
                     MarkedDocument& doc, std::string& bytes, QuickRtfText& quick) {
     FileCount r;
-    if (!fileio::readFile(path, bytes, tlx::MaxFileBytes).ok)
+    const fileio::FileResult read = fileio::readFile(path, bytes, tlx::MaxFileBytes);
+    if (!read.ok)
         return r;
     if (matcher.entriesWithBreaks().empty() &&
         readQuickRtfText(bytes, markup::ErrorLabelColour, quick)) {
@@ -55,7 +46,7 @@ FileCount countWith(const std::string& path, const AnnotationSet& set, const Lab
         r.words = countWords(doc.essay().text());
     }
     r.loaded = true;
-    r.modified = modificationTime(path);
+    r.modified = read.modified;
     return r;
 }
 

@@ -427,6 +427,36 @@ TEST_F(FileIO, HeadsAndLimitsAreReadWithoutTheRest) {
     EXPECT_FALSE(readFileHead(dir_.string(), out, 8).missing);
 }
 
+TEST_F(FileIO, ReadsEverySizeWholeAndTellsTheModificationTime) {
+    // Sizes around the first buffer and its doublings, a file the system gives no
+    // size for, and the time the file was last written, in seconds.
+    std::string out;
+    for (std::size_t size : {std::size_t(0), std::size_t(1), std::size_t(65535), std::size_t(65536),
+                             std::size_t(65537), std::size_t(300001)}) {
+        std::string data(size, 'a');
+        for (std::size_t i = 0; i < size; i += 7)
+            data[i] = char('0' + i % 10);
+        put(path("s.bin"), data);
+        const FileResult r = readFile(path("s.bin"), out);
+        ASSERT_TRUE(r.ok) << size;
+        EXPECT_EQ(out, data) << size;
+    }
+    const auto when = fs::file_time_type::clock::now() - std::chrono::hours(24 * 400);
+    fs::last_write_time(path("s.bin"), when);
+    const FileResult r = readFile(path("s.bin"), out);
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.modified, std::chrono::duration_cast<std::chrono::seconds>(
+                              std::chrono::file_clock::to_sys(when).time_since_epoch())
+                              .count());
+    // The kernel's own files say they are empty but are not.
+    if (fs::exists("/proc/self/status")) {
+        ASSERT_TRUE(readFile("/proc/self/status", out).ok);
+        EXPECT_NE(out.find("Name:"), std::string::npos);
+    }
+    // A limit below what the file turns out to hold refuses it.
+    EXPECT_TRUE(readFile("/proc/self/status", out, 10).tooLarge || !fs::exists("/proc/self/status"));
+}
+
 TEST_F(FileIO, SameFileComparesFilesNotSpellings) {
     put(path("a.tlx"), "a");
     put(path("b.tlx"), "a");
