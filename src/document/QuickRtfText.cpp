@@ -110,6 +110,7 @@ public:
         pos_ = Header.size();
         if (!fontTable() || !take("}\n{\\colortbl ;") || !colourTable() || !take("}\n"))
             return false;
+        setColourEntry(-1); // text before any \cf has the colour of entry 0
         return body();
     }
 
@@ -199,9 +200,11 @@ private:
 
     bool isWanted(Colour c) const { return c == wanted_; }
 
-    bool currentWanted() const {
-        const std::size_t entry = colourIndex_ < 0 ? 0 : std::size_t(colourIndex_);
-        return entry < wantedEntry_.size() ? wantedEntry_[entry] : isWanted(clWindowText);
+    // The colour-table entry now in force (\cfN; \plain gives -1, which is entry
+    // 0): only whether it is the wanted colour is kept.
+    void setColourEntry(std::int64_t n) {
+        const std::size_t entry = n < 0 ? 0 : std::size_t(n);
+        wantedNow_ = entry < wantedEntry_.size() ? wantedEntry_[entry] != 0 : isWanted(clWindowText);
     }
 
     // One character into the text, in the colour now in force.
@@ -212,7 +215,7 @@ private:
     }
 
     void mark(int start, int end) {
-        if (!currentWanted()) {
+        if (!wantedNow_) {
             runOpen_ = false;
             return;
         }
@@ -265,7 +268,11 @@ private:
                 const std::size_t start = pos_;
                 pos_ = plainEnd(pos_);
                 const std::size_t n = pos_ - start;
-                lanes::widen(in_.data() + start, n, out_.units.get() + out_.length);
+                // Whole blocks of eight where the file and the text have room for
+                // them: what goes past the stretch is written over or cut off.
+                const std::size_t blocks = (n + lanes::Width - 1) / lanes::Width * lanes::Width;
+                const bool room = start + blocks <= size && out_.length + blocks <= out_.capacity;
+                lanes::widen(in_.data() + start, room ? blocks : n, out_.units.get() + out_.length);
                 const int at = int(out_.length);
                 out_.length += n;
                 mark(at, int(out_.length));
@@ -372,7 +379,7 @@ private:
             return;
         if (at < size && p[at] == ' ')
             ++at;
-        colourIndex_ = int(std::min<std::int64_t>(colour, INT32_MAX));
+        setColourEntry(colour);
         pos_ = at;
     }
 
@@ -406,7 +413,7 @@ private:
         if (first == 'p' && size - pos_ > 5 && at[1] == 'l' && at[2] == 'a' && at[3] == 'i' && at[4] == 'n' &&
             at[5] == '\\') {
             pos_ += 5;
-            colourIndex_ = -1;
+            setColourEntry(-1);
             formatAfterPlain();
             return true;
         }
@@ -423,13 +430,13 @@ private:
             runOpen_ = false;
             return true;
         case Word::Plain:
-            colourIndex_ = -1;
+            setColourEntry(-1);
             formatAfterPlain();
             return true;
         case Word::Colour:
             if (!hasParam)
                 return false;
-            colourIndex_ = param < 0 ? -1 : int(std::min<std::int64_t>(param, INT32_MAX));
+            setColourEntry(param);
             return true;
         case Word::Tab:
             emit(u'\t');
@@ -461,7 +468,7 @@ private:
     QuickRtfText& out_;
     std::size_t pos_ = 0;
     std::vector<char> wantedEntry_; // per colour-table entry: is it the wanted colour
-    int colourIndex_ = -1;
+    bool wantedNow_ = false; // the text now in force is in the wanted colour
     bool runOpen_ = false;
     char16_t pendingHigh_ = 0;
 };
