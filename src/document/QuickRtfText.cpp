@@ -1,19 +1,17 @@
 #include "document/QuickRtfText.h"
 
 #include "document/RtfTokenizer.h"
+#include "document/RtfWriter.h"
 #include "platform/CodePages.h"
 #include "platform/Lanes.h"
 
-#include <algorithm>
 #include <array>
-#include <climits>
 #include <cstdint>
 
 namespace tallix {
 
 namespace {
 
-constexpr std::string_view Header = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\n{\\fonttbl";
 constexpr char16_t Replacement = 0xFFFD;
 
 // Bytes of body text that stand for themselves: printable ASCII but the three
@@ -105,9 +103,9 @@ public:
         }
         out_.length = 0;
         out_.runs.clear();
-        if (in_.substr(0, Header.size()) != Header)
+        if (in_.substr(0, RtfWriterHeader.size()) != RtfWriterHeader)
             return false;
-        pos_ = Header.size();
+        pos_ = RtfWriterHeader.size();
         if (!fontTable() || !take("}\n{\\colortbl ;") || !colourTable() || !take("}\n"))
             return false;
         setColourEntry(-1); // text before any \cf has the colour of entry 0

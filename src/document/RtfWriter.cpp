@@ -297,7 +297,7 @@ std::string writeRtf(const RichContent& content) {
                    tables.colours.size() * 32 + 128);
     RtfOut out(result);
 
-    out.raw("{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\n{\\fonttbl");
+    out.raw(RtfWriterHeader);
     for (std::size_t i = 0; i < tables.fonts.size(); ++i) {
         out.raw("{");
         out.word("f", static_cast<long long>(i));
