@@ -2,13 +2,8 @@
 // options window, file dialog) and compared with the command line's files.
 #include "app/TfrmTallix32.h"
 #include "export/TfrmHandBackOptions.h"
-#include "platform/qt/MessageBoxes.h"
-#include "platform/qt/Resources.h"
-#include "platform/qt/SettingsStore.h"
 
-#include "ProgramRun.h"
-#include "TestFiles.h"
-#include "stats/StatsTestSupport.h"
+#include "export/qt/ExportWindowFixture.h"
 
 #include <QCheckBox>
 #include <QPushButton>
@@ -23,10 +18,9 @@
 using namespace tallix;
 using tallix::testing::EssayBuilder;
 using tallix::testing::TempFolder;
+using tallix::testing::q;
 
 namespace {
-
-QString q(const std::string& s) { return QString::fromStdString(s); }
 
 // A PDF without its creation date (and the metadata dates that repeat it).
 std::string withoutDates(const std::string& pdf) {
@@ -34,23 +28,9 @@ std::string withoutDates(const std::string& pdf) {
     return std::regex_replace(pdf, dates, "DATE");
 }
 
-class HandBackExportWindowTest : public ::testing::Test {
+class HandBackExportWindowTest : public tallix::testing::ExportWindowFixture {
 protected:
-    void SetUp() override {
-        qputenv("TALLIX32_HOME", QByteArray::fromStdString(home.path().string() + "/"));
-        initResources();
-        home.write("reflinks.mdb", "");
-        home.write("reftext.mdb", "");
-    }
-    void TearDown() override { qunsetenv("TALLIX32_HOME"); }
-
-    std::string markedEssay(const TempFolder& dir) {
-        EssayBuilder e;
-        e.text(u"My Holiday ").span(u"a apple").error(u"Art").text(u" and ")
-            .coloured(u"this part", clNavy).marker(u"1").text(u".").paragraph().paragraph();
-        e.comment(u"Comment one");
-        return e.save(dir.file("holiday.tlx"));
-    }
+    std::string markedEssay(const TempFolder& dir) { return holidayEssay(dir); }
 
     void exportThrough(TfrmHandBackOptions* (TfrmTallix32::*window)(), QToolButton* button,
                        TfrmTallix32& w, bool toggleStats, const std::string& file) {
@@ -66,34 +46,12 @@ protected:
     }
 
     std::string commandLine(const std::string& option, const std::string& marked) {
-        TempFolder out;
-        const std::string cliFile = out.file("cli");
-        tallix::testing::ProcessRun cli = tallix::testing::runTallix32(
-            out, option + " " + tallix::testing::shellQuoted(marked) + " " +
-                     tallix::testing::shellQuoted(cliFile),
-            "TALLIX32_SETTINGS=" + tallix::testing::shellQuoted(home.file("settings.ini")) +
-                " TALLIX32_HOME=" + tallix::testing::shellQuoted(home.path().string() + "/"));
+        std::string written;
+        const tallix::testing::ProcessRun cli = ExportWindowFixture::commandLine(option, marked, written);
         EXPECT_EQ(cli.status, 0) << cli.err;
-        return TempFolder::read(cliFile);
+        return written;
     }
 
-    TempFolder home;
-    SettingsStore settings{q(home.file("settings.ini"))};
-    std::vector<MessageRequest> shown;
-    ScopedMessageHandler messages{[this](const MessageRequest& r) {
-        shown.push_back(r);
-        return r.buttons & Button::No ? Button::No : escapeAnswer(r.buttons);
-    }};
-    std::deque<QString> files;
-    std::vector<FileRequest> asked;
-    ScopedFileHandler fileDialogs{[this](const FileRequest& r) -> std::optional<QString> {
-        asked.push_back(r);
-        if (files.empty())
-            return std::nullopt;
-        QString a = files.front();
-        files.pop_front();
-        return a;
-    }};
     std::optional<QString> typed;
     ScopedInputHandler inputs{[this](const InputRequest&) { return typed; }};
 };

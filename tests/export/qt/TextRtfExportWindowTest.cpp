@@ -3,14 +3,9 @@
 #include "app/TfrmTallix32.h"
 #include "export/TfrmRTFOptions.h"
 #include "export/TfrmTextOptions.h"
-#include "platform/qt/MessageBoxes.h"
-#include "platform/qt/Resources.h"
-#include "platform/qt/SettingsStore.h"
 #include "stats/TfrmErrors.h"
 
-#include "ProgramRun.h"
-#include "TestFiles.h"
-#include "stats/StatsTestSupport.h"
+#include "export/qt/ExportWindowFixture.h"
 
 #include <QCheckBox>
 #include <QMenuBar>
@@ -27,28 +22,13 @@
 using namespace tallix;
 using tallix::testing::EssayBuilder;
 using tallix::testing::TempFolder;
+using tallix::testing::q;
 
 namespace {
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
-
-class TextRtfExportWindowTest : public ::testing::Test {
+class TextRtfExportWindowTest : public tallix::testing::ExportWindowFixture {
 protected:
-    void SetUp() override {
-        qputenv("TALLIX32_HOME", QByteArray::fromStdString(home.path().string() + "/"));
-        initResources();
-        home.write("reflinks.mdb", "");
-        home.write("reftext.mdb", "");
-    }
-    void TearDown() override { qunsetenv("TALLIX32_HOME"); }
-
-    std::string markedEssay(const TempFolder& dir) {
-        EssayBuilder e;
-        e.text(u"My Holiday ").span(u"a apple").error(u"Art").text(u" and ")
-            .coloured(u"this part", clNavy).marker(u"1").text(u".").paragraph().paragraph();
-        e.comment(u"Comment one");
-        return e.save(dir.file("holiday.tlx"));
-    }
+    std::string markedEssay(const TempFolder& dir) { return holidayEssay(dir); }
 
     template <typename Window>
     void exportThrough(Window* (TfrmTallix32::*window)(), QToolButton* button, TfrmTallix32& w,
@@ -64,38 +44,15 @@ protected:
 
     ::testing::AssertionResult sameAsCommandLine(const std::string& option, const std::string& marked,
                                                  const std::string& mine) {
-        TempFolder out;
-        const std::string cliFile = out.file("cli");
-        tallix::testing::ProcessRun cli = tallix::testing::runTallix32(
-            out, option + " " + tallix::testing::shellQuoted(marked) + " " +
-                     tallix::testing::shellQuoted(cliFile),
-            "TALLIX32_SETTINGS=" + tallix::testing::shellQuoted(home.file("settings.ini")) +
-                " TALLIX32_HOME=" + tallix::testing::shellQuoted(home.path().string() + "/"));
+        std::string b;
+        const tallix::testing::ProcessRun cli = commandLine(option, marked, b);
         if (cli.status != 0)
             return ::testing::AssertionFailure() << cli.err;
-        const std::string a = TempFolder::read(mine), b = TempFolder::read(cliFile);
+        const std::string a = TempFolder::read(mine);
         if (a.empty() || a != b)
             return ::testing::AssertionFailure() << "window:\n" << a << "\ncommand line:\n" << b;
         return ::testing::AssertionSuccess();
     }
-
-    TempFolder home;
-    SettingsStore settings{q(home.file("settings.ini"))};
-    std::vector<MessageRequest> shown;
-    ScopedMessageHandler messages{[this](const MessageRequest& r) {
-        shown.push_back(r);
-        return r.buttons & Button::No ? Button::No : escapeAnswer(r.buttons);
-    }};
-    std::deque<QString> files;
-    std::vector<FileRequest> asked;
-    ScopedFileHandler fileDialogs{[this](const FileRequest& r) -> std::optional<QString> {
-        asked.push_back(r);
-        if (files.empty())
-            return std::nullopt;
-        QString a = files.front();
-        files.pop_front();
-        return a;
-    }};
 };
 
 } // namespace

@@ -2,13 +2,8 @@
 // teacher would use them, and compared with the command line's pages.
 #include "app/TfrmTallix32.h"
 #include "export/web/TfrmWebOptions.h"
-#include "platform/qt/MessageBoxes.h"
-#include "platform/qt/Resources.h"
-#include "platform/qt/SettingsStore.h"
 
-#include "ProgramRun.h"
-#include "TestFiles.h"
-#include "stats/StatsTestSupport.h"
+#include "export/qt/ExportWindowFixture.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -29,22 +24,12 @@
 using namespace tallix;
 using tallix::testing::EssayBuilder;
 using tallix::testing::TempFolder;
+using tallix::testing::q;
 
 namespace {
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
-
-class WebExportWindowTest : public ::testing::Test {
+class WebExportWindowTest : public tallix::testing::ExportWindowFixture {
 protected:
-    void SetUp() override {
-        qputenv("TALLIX32_HOME", QByteArray::fromStdString(home.path().string() + "/"));
-        initResources();
-        // The libraries are there, so nothing is said about creating them.
-        home.write("reflinks.mdb", "");
-        home.write("reftext.mdb", "");
-    }
-    void TearDown() override { qunsetenv("TALLIX32_HOME"); }
-
     // An essay of several paragraphs with labels, comments, feedback and a grade.
     std::string markedEssay(const TempFolder& dir) {
         EssayBuilder e;
@@ -77,24 +62,6 @@ protected:
         });
         w.spdToWeb->click();
     }
-
-    TempFolder home;
-    SettingsStore settings{q(home.file("settings.ini"))};
-    std::vector<MessageRequest> shown;
-    ScopedMessageHandler messages{[this](const MessageRequest& r) {
-        shown.push_back(r);
-        return r.buttons & Button::No ? Button::No : escapeAnswer(r.buttons);
-    }};
-    std::deque<QString> files;
-    std::vector<FileRequest> asked;
-    ScopedFileHandler fileDialogs{[this](const FileRequest& r) -> std::optional<QString> {
-        asked.push_back(r);
-        if (files.empty())
-            return std::nullopt;
-        QString a = files.front();
-        files.pop_front();
-        return a;
-    }};
 };
 
 } // namespace
