@@ -1,5 +1,6 @@
 #include "cli/ExportCommands.h"
 
+#include "ExportCommandSupport.h"
 #include "TestFiles.h"
 #include "platform/TextCodec.h"
 #include "export/RtfExport.h"
@@ -16,29 +17,8 @@
 namespace tallix::testing {
 namespace {
 
-class Stored : public SettingsSource {
-public:
-    std::map<std::string, std::string> values; // "Section/Name"
-    std::string folder;
-    std::string readString(std::string_view section, std::string_view name,
-                           std::string_view def) const override {
-        auto it = values.find(std::string(section) + "/" + std::string(name));
-        return it == values.end() ? std::string(def) : it->second;
-    }
-    std::string programFolder() const override { return folder; }
-};
-
-struct Outcome {
-    int status;
-    std::string out, err;
-};
-
-// The export table's row of that name, run on args.
 Outcome run(std::string_view command, const std::vector<std::string>& args, const SettingsSource& s) {
-    std::ostringstream out, err;
-    const int status = cli::runExportCommand(
-        *cli::findExportCommand(cli::coreExportCommands(), command), args, out, err, s);
-    return {status, out.str(), err.str()};
+    return runExportRow(command, args, s);
 }
 
 std::string readAll(const std::string& path) {

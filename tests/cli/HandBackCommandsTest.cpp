@@ -2,6 +2,7 @@
 // options, and the table's shared refusals.
 #include "cli/ExportCommands.h"
 
+#include "ExportCommandSupport.h"
 #include "TestFiles.h"
 #include "export/DocxExport.h"
 #include "stats/StatsTestSupport.h"
@@ -14,28 +15,8 @@
 namespace tallix::testing {
 namespace {
 
-class Stored : public SettingsSource {
-public:
-    std::map<std::string, std::string> values; // "Section/Name"
-    std::string folder;
-    std::string readString(std::string_view section, std::string_view name,
-                           std::string_view def) const override {
-        auto it = values.find(std::string(section) + "/" + std::string(name));
-        return it == values.end() ? std::string(def) : it->second;
-    }
-    std::string programFolder() const override { return folder; }
-};
-
-struct Outcome {
-    int status;
-    std::string out, err;
-};
-
 Outcome docx(const std::vector<std::string>& args, const SettingsSource& s) {
-    std::ostringstream out, err;
-    const int status = cli::runExportCommand(
-        *cli::findExportCommand(cli::coreExportCommands(), "--export-docx"), args, out, err, s);
-    return {status, out.str(), err.str()};
+    return runExportRow("--export-docx", args, s);
 }
 
 TEST(DocxCommandLine, TheFileIsTheCoreExportWithTheStoredOptions) {

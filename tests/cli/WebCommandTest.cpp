@@ -1,5 +1,6 @@
 #include "cli/WebCommand.h"
 
+#include "ExportCommandSupport.h"
 #include "TestFiles.h"
 #include "export/web/WebTestSupport.h"
 
@@ -11,29 +12,8 @@
 namespace tallix::testing {
 namespace {
 
-// Stored settings for the command line, as the settings store would give them.
-class Stored : public SettingsSource {
-public:
-    std::map<std::string, std::string> values; // "Section/Name"
-    std::string folder;
-    std::string readString(std::string_view section, std::string_view name,
-                           std::string_view def) const override {
-        auto it = values.find(std::string(section) + "/" + std::string(name));
-        return it == values.end() ? std::string(def) : it->second;
-    }
-    std::string programFolder() const override { return folder; }
-};
-
-struct Outcome {
-    int status;
-    std::string out, err;
-};
-
 Outcome run(const std::vector<std::string>& args, const SettingsSource& s) {
-    std::ostringstream out, err;
-    const int status = cli::runExportCommand(
-        *cli::findExportCommand(cli::coreExportCommands(), "--export-web"), args, out, err, s);
-    return {status, out.str(), err.str()};
+    return runExportRow("--export-web", args, s);
 }
 
 TEST(WebCommandLine, StoredOptionsApplyUnlessTheCommandLineSaysOtherwise) {
