@@ -9,6 +9,8 @@
 #include "DataFiles.h"
 #include "ProgramRun.h"
 
+#include "QuietPrompts.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -18,18 +20,6 @@ using namespace tallix;
 using namespace tallix::testing;
 
 namespace {
-
-struct QuietPrompts : DocumentPrompts {
-    int questions = 0;
-    std::vector<Message> shown;
-    Answer askSaveChanges() override {
-        ++questions;
-        return Answer::No;
-    }
-    std::optional<std::string> askSavePath(const std::string&) override { return std::nullopt; }
-    void showMessage(const Message& m) override { shown.push_back(m); }
-    bool askOverwriteChanged(const std::string&) override { return false; }
-};
 
 // The paragraphs of a text as a reader sees them: soft hyphens gone, every run of
 // blanks and TABs one blank, empty paragraphs left out.

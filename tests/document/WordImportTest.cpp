@@ -11,6 +11,8 @@
 #include "ProgramRun.h"
 #include "WordFileBuilder.h"
 
+#include "QuietPrompts.h"
+
 #include <gtest/gtest.h>
 
 #include <deque>
@@ -20,18 +22,6 @@ using namespace tallix;
 using namespace tallix::testing;
 
 namespace {
-
-struct QuietPrompts : DocumentPrompts {
-    int questions = 0;
-    std::vector<Message> shown;
-    Answer askSaveChanges() override {
-        ++questions;
-        return Answer::No;
-    }
-    std::optional<std::string> askSavePath(const std::string&) override { return std::nullopt; }
-    void showMessage(const Message& m) override { shown.push_back(m); }
-    bool askOverwriteChanged(const std::string&) override { return false; }
-};
 
 std::string simpleDocx(const std::string& text) {
     return makeDocx({"<w:p><w:r><w:t>" + text + "</w:t></w:r></w:p>"});
