@@ -8,7 +8,6 @@
 
 #include "DataFiles.h"
 #include "ProgramRun.h"
-
 #include "QuietPrompts.h"
 
 #include <gtest/gtest.h>

@@ -10,7 +10,6 @@
 #include "DataFiles.h"
 #include "ProgramRun.h"
 #include "WordFileBuilder.h"
-
 #include "QuietPrompts.h"
 
 #include <gtest/gtest.h>
