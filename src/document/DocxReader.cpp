@@ -913,7 +913,7 @@ private:
 WordReadResult failed(std::string why) { return WordReadResult{false, std::move(why)}; }
 
 // Reads an optional part; a part that is missing is no fault, a damaged one is.
-// The part goes to the parser as it is expanded, never whole.
+// The part is expanded within the archive's budget and parsed in one pass.
 bool readPart(zipxml::ZipArchive& zip, const std::string& name, zipxml::XmlHandler& h, std::string& error,
               RichContent* into = nullptr) {
     if (!zip.has(name))

@@ -1,8 +1,8 @@
 #pragma once
 // The containers of word-processor files: a zip archive read from memory (libzip)
-// and a streaming XML parser (expat). Both work on bytes already in memory and
-// never expand more than a fixed budget of uncompressed data, so that a hostile
-// archive or document cannot take the program's memory or time.
+// and an XML parser of our own (XmlParser.cpp). Both work on bytes already in
+// memory and never expand more than a fixed budget of uncompressed data, so that
+// a hostile archive or document cannot take the program's memory or time.
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -36,12 +36,11 @@ public:
     // read of this archive. False with a reason when the member is missing, is
     // damaged, or would pass the budget.
     bool read(const std::string& name, std::string& out, std::string& error);
-    // Expands one member piece by piece into the XML parser (see parseXml), so
-    // that neither the member nor a copy of it is ever held whole. The size the
-    // archive gives for the member, when it gives one, is told first through
-    // sizeHint (for reserving room for the text). False with a reason, the
-    // member's name in it, when the member cannot be read or is not XML the
-    // parser accepts.
+    // Expands one member, counted against the budget like read(), and parses it
+    // (see parseXml). The size the archive gives for the member, when it gives
+    // one, is told first through sizeHint (for reserving room for the text).
+    // False with a reason, the member's name in it, when the member cannot be
+    // read or is not XML the parser accepts.
     bool parse(const std::string& name, XmlHandler& handler, std::string& error,
                std::size_t* sizeHint = nullptr);
     // Uncompressed bytes expanded so far.
@@ -109,14 +108,16 @@ std::string_view attribute(const std::vector<XmlAttribute>& attributes, std::str
 bool hasAttribute(const std::vector<XmlAttribute>& attributes, std::string_view name);
 
 // Elements nested deeper than this are refused. Word processors nest a few dozen
-// deep (a table in a table in a note); the parser keeps every open element, so
-// without a limit a small file of nothing but opening tags takes memory out of
-// all proportion to its size.
+// deep (a table in a table in a note); the parser and the readers keep every open
+// element, so without a limit a small file of nothing but opening tags takes
+// memory out of all proportion to its size.
 inline constexpr std::size_t MaxXmlDepth = 10000;
 
-// Parses a whole XML document. Documents with a document type declaration are
-// refused (word processors never write one, and its entities are how XML is made
-// to explode), as is anything not well-formed or nested deeper than MaxXmlDepth.
+// Parses a whole XML document (UTF-8, UTF-16 with or without its mark, or
+// ISO-8859-1 as declared). Documents with a document type declaration are refused
+// (word processors never write one, and its entities are how XML is made to
+// explode), as is anything not well-formed or nested deeper than MaxXmlDepth.
+// Names and values handed to the handler are views valid only during the call.
 // False with a reason.
 bool parseXml(std::string_view bytes, XmlHandler& handler, std::string& error);
 
