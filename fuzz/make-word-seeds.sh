@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Makes the seed corpora of the Word, OpenDocument and zip-and-XML fuzz targets
-# from the real files the tests read (tests/data/docx): for the readers, each
-# file's XML parts joined by the separator the targets cut at; for the layer
-# beneath, the files themselves and their main parts. Run it again when those
-# files change.
+# Makes the seed corpora of the Word, OpenDocument, zip-and-XML and XML parser
+# fuzz targets from the real files the tests read (tests/data/docx): for the
+# readers, each file's XML parts joined by the separator the targets cut at; for
+# the layer beneath, the files themselves and their main parts; for the parser,
+# every XML part of every file. Run it again when those files change.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 python3 - "$root" <<'PY'
@@ -24,7 +24,12 @@ for f in sorted(os.listdir(data)):
         continue
     raw = open(path, "rb").read()
     open(os.path.join(corpus, "zip_xml", f), "wb").write(raw)
+    os.makedirs(os.path.join(corpus, "xml_parser"), exist_ok=True)
     with zipfile.ZipFile(path) as z:
+        for n in z.namelist():
+            if n.endswith(".xml") or n.endswith(".rels"):
+                out = stem + "-" + n.replace("/", "-")
+                open(os.path.join(corpus, "xml_parser", out), "wb").write(z.read(n))
         if ext == ".docx":
             names = ["word/document.xml", "word/styles.xml", "word/numbering.xml",
                      "word/footnotes.xml", "word/endnotes.xml", "word/theme/theme1.xml"]

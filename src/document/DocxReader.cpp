@@ -663,7 +663,7 @@ public:
         if (skip_ > 0 || !inT_ || !writer_)
             return;
         scratch_.clear();
-        wordfile::appendCleanText(scratch_, text::fromUtf8(s));
+        wordfile::appendCleanUtf8(scratch_, s);
         runFormat();
         if (runSymbol_ != symbolfonts::SymbolFont::None) {
             // Text in a picture font is the characters the font shows.

@@ -1,8 +1,10 @@
 #include "document/MarkedDocument.h"
 
 #include "document/DocxReader.h"
+#include "document/Markup.h"
 #include "document/PdfReader.h"
 #include "document/RtfReader.h"
+#include "document/RtfWriter.h"
 #include "document/Scanning.h"
 #include "platform/TextCodec.h"
 #include "document/ZipXml.h"
@@ -327,12 +329,30 @@ FileOutcome MarkedDocument::saveTlx(const std::string& path) {
     // one character the reader does not give back is NUL, read as U+FFFD.)
     RichContent copy = essay_.content();
     copy.text = text::withoutNul(std::move(copy.text));
-    scratch_.assign(std::move(copy));
-    scan::removeBookmarks(scratch_);
-    scratch_.setSelStart(scratch_.length());
-    scratch_.setSelText(trailer());
-    const std::string bytes = scratch_.saveRtf();
-    scratch_.clear();
+    std::string bytes;
+    if (!copy.text.empty() && !copy.runs.empty() &&
+        copy.text.find(markup::BookmarkText) == std::u16string::npos) {
+        // Nothing to take out: the trailer is added to the copy itself, as the
+        // buffer would add it at the end, in the last character's format and
+        // with its line breaks starting paragraphs in the last paragraph's.
+        const std::u16string t = text::normaliseLineBreaks(trailer());
+        copy.text += t;
+        copy.runs.back().length += int(t.size());
+        std::size_t breaks = 0;
+        for (std::size_t i = 0; i + 1 < t.size(); ++i)
+            breaks += t[i] == u'\r' && t[i + 1] == u'\n';
+        if (copy.paragraphs.empty())
+            copy.paragraphs.emplace_back();
+        copy.paragraphs.resize(copy.paragraphs.size() + breaks, copy.paragraphs.back());
+        bytes = writeRtf(copy);
+    } else {
+        scratch_.assign(std::move(copy));
+        scan::removeBookmarks(scratch_);
+        scratch_.setSelStart(scratch_.length());
+        scratch_.setSelText(trailer());
+        bytes = scratch_.saveRtf();
+        scratch_.clear();
+    }
     fileio::FileResult written = fileio::writeFileAtomic(path, bytes);
     if (!written.ok)
         return FileOutcome{false, Message{u"Cannot create file \"" + u16(path) + u"\". " +

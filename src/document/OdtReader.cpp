@@ -415,30 +415,53 @@ public:
         if (skip_ > 0 || writers_.empty() || paragraphs_.empty())
             return;
         // White space in a paragraph collapses to one space, and none at its start.
-        const std::u16string in = text::fromUtf8(s);
-        std::u16string out;
-        out.reserve(in.size());
+        in_.clear();
+        text::appendFromUtf8(in_, s);
+        out_.clear();
         format();
-        for (char16_t c : in) {
+        if (symbol_ == symbolfonts::SymbolFont::None) {
+            // Collapsing never lengthens the text: written in place of a buffer
+            // of the same length.
+            out_.resize(in_.size());
+            char16_t* w = out_.data();
+            bool last = lastSpace_;
+            for (char16_t c : in_) {
+                if (c > u' ') {
+                    *w++ = c;
+                    last = false;
+                } else if (c == u' ' || c == u'\t' || c == u'\r' || c == u'\n') {
+                    if (!last)
+                        *w++ = u' ';
+                    last = true;
+                }
+            }
+            lastSpace_ = last;
+            out_.resize(std::size_t(w - out_.data()));
+            emit(out_);
+            return;
+        }
+        out_.reserve(in_.size());
+        for (char16_t c : in_) {
             if (c == u' ' || c == u'\t' || c == u'\r' || c == u'\n') {
                 if (!lastSpace_)
-                    out.push_back(u' ');
+                    out_.push_back(u' ');
                 lastSpace_ = true;
             } else if (c >= 0x20) {
                 // Text in a picture font is the characters the font shows.
                 if (const char32_t m = symbolfonts::mapCharacter(symbol_, c))
-                    symbolfonts::appendUtf16(out, m);
+                    symbolfonts::appendUtf16(out_, m);
                 else
-                    out.push_back(c);
+                    out_.push_back(c);
                 lastSpace_ = false;
             }
         }
-        emit(out);
+        emit(out_);
     }
 
     void setStylesOnly(bool only) { stylesOnly_ = only; }
 
 private:
+    std::u16string in_, out_; // the text of one call, decoded and collapsed
     struct Paragraph {
         std::string style;
     };

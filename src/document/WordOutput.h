@@ -2,6 +2,8 @@
 // What the Word and OpenDocument readers share: writing paragraphs, table cells and
 // breaks into rich content, and the numbers and bullets of list items.
 #include "document/RichContent.h"
+#include "platform/Lanes.h"
+#include "platform/TextCodec.h"
 
 #include <algorithm>
 #include <string>
@@ -192,6 +194,26 @@ inline void appendCleanText(std::u16string& to, std::u16string_view s) {
         else if (c == u'\t' || c >= 0x20)
             to.push_back(c);
     }
+}
+
+// The same for UTF-8 text, appended to to. Text without control characters (all
+// of it, nearly always) is decoded and left as it is.
+inline void appendCleanUtf8(std::u16string& to, std::string_view utf8) {
+    const std::size_t from = to.size();
+    text::appendFromUtf8(to, utf8);
+    const std::size_t n = to.size();
+    const std::size_t first = lanes::findBelowSpace(to.data(), from, n);
+    if (first == n)
+        return;
+    std::size_t w = first;
+    for (std::size_t r = first; r < n; ++r) {
+        const char16_t c = to[r];
+        if (c == u'\r' || c == u'\n')
+            to[w++] = u' ';
+        else if (c == u'\t' || c >= 0x20)
+            to[w++] = c;
+    }
+    to.resize(w);
 }
 
 } // namespace tallix::wordfile

@@ -58,6 +58,21 @@ inline std::size_t findEither(const char16_t* p, std::size_t from, std::size_t n
     return n;
 }
 
+// The first position from `from` on where p holds a character below a space
+// (a control character, TAB and line breaks among them), or n when none does.
+inline std::size_t findBelowSpace(const char16_t* p, std::size_t from, std::size_t n) {
+    const Units space = splat(u' ');
+    for (; from + Width <= n; from += Width) {
+        const Mask m = load(p + from) < space;
+        if (any(m))
+            return from + firstSet(m);
+    }
+    for (; from < n; ++from)
+        if (p[from] < u' ')
+            return from;
+    return n;
+}
+
 // Adds up the lanes (each a count, negated: a mask subtracted from a sum).
 inline long sumNegated(Mask m) {
     long s = 0;

@@ -43,6 +43,8 @@ std::u16string normaliseLineBreaks(std::u16string_view text);
 // U+FFFD; unpaired surrogates are written as U+FFFD.
 std::string toUtf8(std::u16string_view text);
 std::u16string fromUtf8(std::string_view bytes);
+// The same, appended to out (a buffer used again and again takes no new memory).
+void appendFromUtf8(std::u16string& out, std::string_view bytes);
 
 // True when the bytes are valid UTF-8 (no overlongs, no surrogates, nothing above
 // U+10FFFF).

@@ -217,3 +217,19 @@ TEST(XmlParser, AgreesWithExpatOnDocumentsMadeAtRandom) {
     }
     EXPECT_GT(agreed, 600) << "most documents should be whole";
 }
+
+// Where expat is lax, we are not: two high surrogates in a row are no character
+// (a fuzzing finding, where expat took them as a pair).
+TEST(XmlParser, RefusesUtf16WhoseSurrogatesDoNotPair) {
+    std::string xml = utf16("<a b=\"", false);
+    xml += std::string("\xD8\xD8\xD8\xD8", 4);
+    xml += utf16("\"/>", false).substr(2);
+    const Parsed a = ours(xml);
+    EXPECT_FALSE(a.ok);
+    EXPECT_NE(a.error.find("not valid UTF-16"), std::string::npos) << a.error;
+    std::string paired = utf16("<a b=\"", false);
+    paired += std::string("\x3D\xD8\x00\xDE", 4); // U+1F600
+    paired += utf16("\"/>", false).substr(2);
+    EXPECT_TRUE(ours(paired).ok);
+    EXPECT_EQ(ours(paired).events, "<a b=\xF0\x9F\x98\x80|\n>a\n");
+}
