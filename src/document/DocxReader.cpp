@@ -453,6 +453,19 @@ struct Shared {
     std::vector<RichContent> notes;
 };
 
+// Deletions, old versions, instructions and what is not text: elements whose
+// content is never read. (None has a name as short as the paragraph, run and
+// text elements, which pass at once.)
+bool skippedElement(std::string_view name) {
+    if (name.size() < 5)
+        return false;
+    return name == "w:del" || name == "w:moveFrom" || name == "w:delText" || name == "w:instrText" ||
+           name == "w:sdtPr" || name == "w:sdtEndPr" || name == "w:object" || name == "mc:Fallback" ||
+           name == "w:fldData" || name == "w:sectPr" || name == "w:tblPr" || name == "w:tblGrid" ||
+           name == "w:tcPr" || name == "w:ffData" || name == "w:tblPrEx" || name == "w:customXmlPr" ||
+           name == "w:smartTagPr";
+}
+
 // Reads the flow of w:body, or of every note of w:footnotes or w:endnotes.
 class TextHandler : public zipxml::XmlHandler {
 public:
@@ -506,11 +519,7 @@ public:
             return;
         }
         // Deletions, old versions, instructions and what is not text.
-        if (name == "w:del" || name == "w:moveFrom" || name == "w:delText" || name == "w:instrText" ||
-            name == "w:sdtPr" || name == "w:sdtEndPr" || name == "w:object" || name == "mc:Fallback" || name == "w:fldData" || name == "w:sectPr" ||
-            name == "w:tblPr" || name == "w:tblGrid" || name == "w:tcPr" || name == "w:ffData" ||
-            name == "w:tblPrEx" || name == "w:customXmlPr" || name == "w:smartTagPr" ||
-            (rowDeleted_ && name == "w:tc")) {
+        if (skippedElement(name) || (rowDeleted_ && name == "w:tc")) {
             skip_ = 1;
             return;
         }

@@ -15,6 +15,7 @@
 #include "platform/Lanes.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <deque>
@@ -63,9 +64,17 @@ bool isAsciiNameStart(unsigned char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':';
 }
 
-bool isAsciiNameChar(unsigned char c) {
-    return isAsciiNameStart(c) || (c >= '0' && c <= '9') || c == '.' || c == '-';
-}
+// The ASCII characters that may continue a name, as a table: names are most of
+// the bytes of a Word file.
+constexpr auto NameChars = [] {
+    std::array<bool, 128> t{};
+    for (int c = 0; c < 128; ++c)
+        t[std::size_t(c)] = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':' ||
+                            (c >= '0' && c <= '9') || c == '.' || c == '-';
+    return t;
+}();
+
+bool isAsciiNameChar(unsigned char c) { return c < 0x80 && NameChars[c]; }
 
 // A code point XML allows in a document.
 bool isXmlChar(char32_t c) {
@@ -388,11 +397,12 @@ private:
     // A name at p_; p_ moves past it.
     std::string_view name() {
         const char* start = p_;
-        bool first = true;
+        if (p_ < end_ && static_cast<unsigned char>(*p_) < 0x80 && !isAsciiNameStart(static_cast<unsigned char>(*p_)))
+            fail(p_, "not well-formed (invalid token)");
         while (p_ < end_) {
             const auto c = static_cast<unsigned char>(*p_);
             if (c < 0x80) {
-                if (!(first ? isAsciiNameStart(c) : isAsciiNameChar(c)))
+                if (!NameChars[c])
                     break;
                 ++p_;
             } else {
@@ -401,7 +411,6 @@ private:
                     fail(p_, "not well-formed (invalid token)");
                 p_ += n;
             }
-            first = false;
         }
         if (p_ == start)
             fail(p_, "not well-formed (invalid token)");
