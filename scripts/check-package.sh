@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Debian package from a build folder, unpacks it into a temporary
 # folder and checks that the unpacked program works there on its own: its version,
-# a batch import of the shipped sample essay, the error table of the result, and
-# valid desktop and software-centre files. Usage: check-package.sh BUILD_FOLDER
+# a batch import of the shipped sample essay, its exports (the PDF one through the
+# window program the command line hands over to), and valid desktop and
+# software-centre files. Usage: check-package.sh BUILD_FOLDER
 set -euo pipefail
 build=$(cd "${1:?usage: check-package.sh BUILD_FOLDER}" && pwd)
 for tool in cpack dpkg-deb desktop-file-validate appstreamcli; do
@@ -43,6 +44,12 @@ fi
 if "$program" --help | grep -q -- '--export-web'; then
   "$program" --export-web "$root/usr/share/tallix32/sample/essay.tlx" "$work/essay.htm" >/dev/null
   grep -qi '<html' "$work/essay.htm" || { echo "FAIL: the web export wrote no page"; exit 1; }
+fi
+# The options that paint are handed over to tallix32-gui, installed beside it.
+[ -x "$root/usr/bin/tallix32-gui" ] || { echo "FAIL: usr/bin/tallix32-gui is not in the package"; exit 1; }
+if "$program" --help | grep -q -- '--export-pdf'; then
+  "$program" --export-pdf "$root/usr/share/tallix32/sample/essay.tlx" "$work/essay.pdf" >/dev/null
+  head -c 5 "$work/essay.pdf" | grep -q '%PDF' || { echo "FAIL: the PDF export wrote no PDF"; exit 1; }
 fi
 # Nothing the program wrote went into the unpacked tree.
 if [ -n "$(find "$root" -newer "$deb" -type f -print -quit)" ]; then
