@@ -1,6 +1,7 @@
 #include "document/RtfWriter.h"
 
 #include "platform/CodePages.h"
+#include "platform/Lanes.h"
 
 #include <algorithm>
 #include <array>
@@ -62,9 +63,7 @@ public:
         }
         const std::size_t at = out_.size();
         out_.resize(at + s.size());
-        char* to = out_.data() + at;
-        for (char16_t c : s)
-            *to++ = static_cast<char>(c);
+        lanes::narrow(s.data(), s.size(), out_.data() + at);
     }
     // \'hh: fixed length, so nothing after it can merge into it.
     void hexByte(unsigned char b) {
@@ -348,6 +347,18 @@ std::string writeRtf(const RichContent& content) {
             if (standsForItself(c)) {
                 // A stretch of such characters goes out at once.
                 std::size_t end = i + 1;
+                // Eight at a time while they last.
+                const lanes::Units low = lanes::splat(0x20), high = lanes::splat(0x7E);
+                while (end + lanes::Width <= span.end) {
+                    const lanes::Units v = lanes::load(text.data() + end);
+                    const lanes::Mask other = (v < low) | (v > high) | (v == lanes::splat(u'\\')) |
+                                              (v == lanes::splat(u'{')) | (v == lanes::splat(u'}'));
+                    if (lanes::any(other)) {
+                        end += lanes::firstSet(other);
+                        break;
+                    }
+                    end += lanes::Width;
+                }
                 while (end < span.end && standsForItself(text[end]))
                     ++end;
                 out.literals(std::u16string_view(text).substr(i, end - i));

@@ -125,4 +125,17 @@ inline void widen(const char* from, std::size_t n, char16_t* to) {
         to[i] = static_cast<unsigned char>(from[i]);
 }
 
+// UTF-16 code units below 0x100 as bytes: n units from `from` to `to`, eight at
+// a time (the opposite of widen).
+inline void narrow(const char16_t* from, std::size_t n, char* to) {
+    using Half = std::uint8_t __attribute__((vector_size(8)));
+    std::size_t i = 0;
+    for (; i + Width <= n; i += Width) {
+        const Half h = __builtin_convertvector(load(from + i), Half);
+        std::memcpy(to + i, &h, sizeof h);
+    }
+    for (; i < n; ++i)
+        to[i] = static_cast<char>(from[i]);
+}
+
 } // namespace tallix::lanes
