@@ -1,9 +1,11 @@
 // The program a teacher or a script starts. The command-line options that only
-// read and write files run here, with nothing of the window system loaded, so
-// that a batch of imports or counts does not pay for loading it on every file;
-// the marking window, and the options that paint (a PDF, a chart image), are the
-// work of tallix32-gui beside this program, which this process becomes.
+// read and write files run here, with nothing of the window system and no PDF
+// library loaded, so that a batch of imports or counts does not pay for loading
+// them on every file; the marking window, the options that paint (a PDF, a chart
+// image) and the import of a PDF essay are the work of tallix32-gui beside this
+// program, which this process becomes.
 #include "app/CommandLine.h"
+#include "document/PdfReader.h"
 #include "platform/qt/SettingsStore.h"
 #include "platform/qt/StoredSettings.h"
 
@@ -11,6 +13,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <optional>
@@ -19,6 +22,8 @@
 #include <vector>
 
 namespace {
+
+char** givenArguments = nullptr;
 
 // tallix32-gui in this program's own folder (found through the link the system
 // keeps to the running program, else through the name it was started by).
@@ -34,12 +39,30 @@ std::string guiProgram(const char* startedAs) {
     return (slash == std::string::npos ? std::string(".") : self.substr(0, slash)) + "/tallix32-gui";
 }
 
+// Becomes tallix32-gui with the arguments this program was given; returns only
+// when that cannot be started, with 127 after saying why.
+int handOver() {
+    std::cout.flush();
+    const std::string gui = guiProgram(givenArguments[0]);
+    ::execv(gui.c_str(), givenArguments);
+    std::cerr << "tallix32: cannot start " << gui << " (" << std::strerror(errno) << ")\n";
+    return 127;
+}
+
 } // namespace
+
+// This program is linked without Poppler: this stands in for the core's reader
+// of PDF pages (and keeps it out of the link), and hands the whole command over
+// to the program that has it. Nothing has been written when an essay is read.
+std::vector<tallix::pdf::Page> tallix::readPdfPages(std::string_view, PdfFailure&) {
+    std::exit(handOver());
+}
 
 int main(int argc, char** argv) {
     // The arguments as given, for the program handed over to (Qt may take its
     // own out of argv).
     std::vector<char*> given(argv, argv + argc + 1);
+    givenArguments = given.data();
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (!args.empty() && !tallix::cli::needsPainting(args)) {
         // The settings the windows would start from: the options not given are
@@ -51,9 +74,5 @@ int main(int argc, char** argv) {
         if (std::optional<int> status = tallix::cli::run(args, std::cout, std::cerr, &settings))
             return *status;
     }
-    std::cout.flush();
-    const std::string gui = guiProgram(given[0]);
-    ::execv(gui.c_str(), given.data());
-    std::cerr << "tallix32: cannot start " << gui << " (" << std::strerror(errno) << ")\n";
-    return 127;
+    return handOver();
 }

@@ -1,4 +1,5 @@
 // Runs the built program as a process, as a teacher's script would.
+#include "document/DataFiles.h"
 #include "document/MarkedDocument.h"
 
 #include "ProgramRun.h"
@@ -17,6 +18,7 @@ using tallix::testing::ProcessRun;
 using tallix::testing::shellQuoted;
 using tallix::testing::runTallix32;
 using tallix::testing::TempFolder;
+using tallix::testing::dataPath;
 
 namespace {
 
@@ -103,4 +105,35 @@ TEST(CommandLineOptions, HelpVersionAndUsageErrors) {
         EXPECT_NE(r.err.find("usage:"), std::string::npos) << bad;
         EXPECT_EQ(r.out, "") << bad;
     }
+}
+
+// The command-line program does the file-only options by itself and hands the
+// rest to tallix32-gui in its folder: where that is missing, a PDF essay or the
+// window is refused with the program's name, and nothing is written.
+TEST(CommandLineHandOver, FileOnlyOptionsNeedNothingBesideTheProgram) {
+    TempFolder dir;
+    namespace fs = std::filesystem;
+    fs::create_directories(dir.file("alone"));
+    const std::string alone = dir.file("alone/tallix32");
+    fs::copy_file(TALLIX32_EXE, alone);
+    if (!fs::exists(fs::path(TALLIX32_EXE).parent_path() / "tallix32-gui"))
+        GTEST_SKIP() << "built without the windows";
+
+    const std::string marked = dir.file("essay.tlx");
+    ProcessRun r = tallix::testing::runProgram(
+        dir, alone, "--import " + quoted(dir.write("essay.rtf", "{\\rtf1 Words.}")) + " " + quoted(marked));
+    EXPECT_EQ(r.status, 0) << r.err;
+    expectBlackEssay(marked, u"Words.");
+
+    const std::string fromPdf = dir.file("pdf.tlx");
+    r = tallix::testing::runProgram(dir, alone,
+                                    "--import " + quoted(dataPath("pdf/libreoffice-canals-essay.pdf")) + " " +
+                                        quoted(fromPdf));
+    EXPECT_EQ(r.status, 127);
+    EXPECT_NE(r.err.find("cannot start " + dir.file("alone/tallix32-gui")), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(fromPdf));
+
+    r = tallix::testing::runProgram(dir, alone, quoted(marked));
+    EXPECT_EQ(r.status, 127);
+    EXPECT_NE(r.err.find("tallix32-gui"), std::string::npos) << r.err;
 }
