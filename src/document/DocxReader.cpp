@@ -707,12 +707,17 @@ private:
         writer_->text(s, f);
     }
 
-    RunProps paragraphRun() const {
-        RunProps r = sh_.styles.defaultRun;
-        r.over(sh_.styles.resolve(sh_.styles.paragraph,
-                                  pStyle_.empty() ? sh_.styles.defaultParagraphStyle : pStyle_,
-                                  &Style::run));
-        return r;
+    // The run properties a paragraph's style gives, kept for the style last asked
+    // about: every run of a paragraph, and most paragraphs, ask for the same.
+    const RunProps& paragraphRun() const {
+        const std::string& style = pStyle_.empty() ? sh_.styles.defaultParagraphStyle : pStyle_;
+        if (!paragraphRunKnown_ || paragraphRunStyle_ != style) {
+            paragraphRun_ = sh_.styles.defaultRun;
+            paragraphRun_.over(sh_.styles.resolve(sh_.styles.paragraph, style, &Style::run));
+            paragraphRunStyle_ = style;
+            paragraphRunKnown_ = true;
+        }
+        return paragraphRun_;
     }
 
     CharFormat markFormat() const {
@@ -896,6 +901,9 @@ private:
     CharFormat runFormat_;
     std::vector<bool> fields_; // open fields: true once their result began
     std::u16string scratch_;
+    mutable RunProps paragraphRun_;
+    mutable std::string paragraphRunStyle_;
+    mutable bool paragraphRunKnown_ = false;
     int drawing_ = 0; // depth inside a w:drawing or w:pict
     int box_ = 0;     // depth inside the w:txbxContent being read
     ParagraphState saved_;
