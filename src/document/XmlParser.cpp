@@ -26,37 +26,8 @@ namespace tallix::zipxml {
 
 namespace {
 
-struct KnownNamespace {
-    std::string_view uri;
-    std::string_view prefix;
-};
-
-constexpr KnownNamespace Namespaces[] = {
-    {"http://schemas.openxmlformats.org/wordprocessingml/2006/main", "w"},
-    {"http://purl.oclc.org/ooxml/wordprocessingml/main", "w"},
-    {"http://schemas.openxmlformats.org/officeDocument/2006/relationships", "r"},
-    {"http://purl.oclc.org/ooxml/officeDocument/relationships", "r"},
-    {"http://schemas.openxmlformats.org/markup-compatibility/2006", "mc"},
-    {"http://schemas.openxmlformats.org/drawingml/2006/main", "a"},
-    {"http://purl.oclc.org/ooxml/drawingml/main", "a"},
-    {"urn:oasis:names:tc:opendocument:xmlns:office:1.0", "office"},
-    {"urn:oasis:names:tc:opendocument:xmlns:text:1.0", "text"},
-    {"urn:oasis:names:tc:opendocument:xmlns:style:1.0", "style"},
-    {"urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0", "fo"},
-    {"urn:oasis:names:tc:opendocument:xmlns:table:1.0", "table"},
-    {"urn:oasis:names:tc:opendocument:xmlns:drawing:1.0", "draw"},
-    {"urn:oasis:names:tc:opendocument:xmlns:manifest:1.0", "manifest"},
-};
-
 constexpr std::string_view XmlUri = "http://www.w3.org/XML/1998/namespace";
 constexpr std::string_view XmlnsUri = "http://www.w3.org/2000/xmlns/";
-
-std::string_view conventionalPrefix(std::string_view uri) {
-    for (const KnownNamespace& ns : Namespaces)
-        if (ns.uri == uri)
-            return ns.prefix;
-    return "?";
-}
 
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
@@ -392,6 +363,15 @@ private:
         }
     }
 
+    // The length of the multi-byte character at q, which must be valid UTF-8 and
+    // a character XML allows.
+    std::size_t checkedMultiByte(const char* q, const char* end) {
+        const std::size_t n = multiByteLength(q, end);
+        if (n == 0)
+            fail(q, "not well-formed (invalid token)");
+        return n;
+    }
+
     // ---------------------------------------------------------------- names
 
     // A name at p_; p_ moves past it.
@@ -406,10 +386,7 @@ private:
                     break;
                 ++p_;
             } else {
-                const std::size_t n = multiByteLength(p_, end_);
-                if (n == 0)
-                    fail(p_, "not well-formed (invalid token)");
-                p_ += n;
+                p_ += checkedMultiByte(p_, end_);
             }
         }
         if (p_ == start)
@@ -673,10 +650,7 @@ private:
             if (c == static_cast<unsigned char>(quote))
                 break;
             if (c >= 0x80) {
-                const std::size_t n = multiByteLength(p_, end_);
-                if (n == 0)
-                    fail(p_, "not well-formed (invalid token)");
-                p_ += n;
+                p_ += checkedMultiByte(p_, end_);
             } else if (c == '<') {
                 fail(p_, "not well-formed (invalid token)");
             } else if (c == '&') {
@@ -786,10 +760,7 @@ private:
             if (c == '<')
                 break;
             if (c >= 0x80) {
-                const std::size_t n = multiByteLength(p_, end_);
-                if (n == 0)
-                    fail(p_, "not well-formed (invalid token)");
-                p_ += n;
+                p_ += checkedMultiByte(p_, end_);
             } else if (c == '&') {
                 text_.append(copied, p_);
                 reference(text_);
@@ -811,28 +782,19 @@ private:
                 fail(p_, "not well-formed (invalid token)");
             }
         }
-        if (decoded) {
-            text_.append(copied, p_);
-            if (!text_.empty())
-                h_.characters(text_);
-        } else if (p_ > start) {
-            h_.characters(std::string_view(start, std::size_t(p_ - start)));
-        }
+        handOn(start, p_, copied, decoded);
     }
 
     // Checks the characters of [from, to) and hands them on when inside the root,
     // carriage returns made line feeds.
-    void checkedCharacters(const char* from, const char* to, bool handOn) {
+    void checkedCharacters(const char* from, const char* to, bool inRoot) {
         const char* copied = from;
         bool decoded = false;
         text_.clear();
         for (const char* q = from; q < to;) {
             const auto c = static_cast<unsigned char>(*q);
             if (c >= 0x80) {
-                const std::size_t n = multiByteLength(q, to);
-                if (n == 0)
-                    fail(q, "not well-formed (invalid token)");
-                q += n;
+                q += checkedMultiByte(q, to);
             } else if (c == '\r') {
                 text_.append(copied, q);
                 text_.push_back('\n');
@@ -845,8 +807,13 @@ private:
                 fail(q, "not well-formed (invalid token)");
             }
         }
-        if (!handOn)
-            return;
+        if (inRoot)
+            handOn(from, to, copied, decoded);
+    }
+
+    // Hands on the text of [from, to): as it stands, or (decoded) as text_ holds
+    // it up to copied followed by the rest.
+    void handOn(const char* from, const char* to, const char* copied, bool decoded) {
         if (decoded) {
             text_.append(copied, to);
             if (!text_.empty())
@@ -926,6 +893,33 @@ private:
 };
 
 } // namespace
+
+std::string_view conventionalPrefix(std::string_view uri) {
+    struct KnownNamespace {
+        std::string_view uri;
+        std::string_view prefix;
+    };
+    static constexpr KnownNamespace Namespaces[] = {
+        {"http://schemas.openxmlformats.org/wordprocessingml/2006/main", "w"},
+        {"http://purl.oclc.org/ooxml/wordprocessingml/main", "w"},
+        {"http://schemas.openxmlformats.org/officeDocument/2006/relationships", "r"},
+        {"http://purl.oclc.org/ooxml/officeDocument/relationships", "r"},
+        {"http://schemas.openxmlformats.org/markup-compatibility/2006", "mc"},
+        {"http://schemas.openxmlformats.org/drawingml/2006/main", "a"},
+        {"http://purl.oclc.org/ooxml/drawingml/main", "a"},
+        {"urn:oasis:names:tc:opendocument:xmlns:office:1.0", "office"},
+        {"urn:oasis:names:tc:opendocument:xmlns:text:1.0", "text"},
+        {"urn:oasis:names:tc:opendocument:xmlns:style:1.0", "style"},
+        {"urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0", "fo"},
+        {"urn:oasis:names:tc:opendocument:xmlns:table:1.0", "table"},
+        {"urn:oasis:names:tc:opendocument:xmlns:drawing:1.0", "draw"},
+        {"urn:oasis:names:tc:opendocument:xmlns:manifest:1.0", "manifest"},
+    };
+    for (const KnownNamespace& ns : Namespaces)
+        if (ns.uri == uri)
+            return ns.prefix;
+    return "?";
+}
 
 bool parseXml(std::string_view bytes, XmlHandler& handler, std::string& error) {
     Parser parser(handler, error);

@@ -66,6 +66,10 @@ struct XmlAttribute {
     std::string_view value;
 };
 
+// The conventional prefix of a namespace the readers know ("w" for Word's main
+// namespace, "text" for OpenDocument's, ...), or "?" for any other.
+std::string_view conventionalPrefix(std::string_view uri);
+
 // Receives the events of a parse. Element and attribute names come with the
 // namespace resolved to the conventional prefix of the formats read here ("w:",
 // "r:", "mc:", "text:", "style:", "fo:", "table:", "office:", ...), whatever

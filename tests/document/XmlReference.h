@@ -53,38 +53,12 @@ private:
 
 namespace detail {
 
-struct KnownNamespace {
-    std::string_view uri, prefix;
-};
-
-inline constexpr KnownNamespace Namespaces[] = {
-    {"http://schemas.openxmlformats.org/wordprocessingml/2006/main", "w"},
-    {"http://purl.oclc.org/ooxml/wordprocessingml/main", "w"},
-    {"http://schemas.openxmlformats.org/officeDocument/2006/relationships", "r"},
-    {"http://purl.oclc.org/ooxml/officeDocument/relationships", "r"},
-    {"http://schemas.openxmlformats.org/markup-compatibility/2006", "mc"},
-    {"http://schemas.openxmlformats.org/drawingml/2006/main", "a"},
-    {"http://purl.oclc.org/ooxml/drawingml/main", "a"},
-    {"urn:oasis:names:tc:opendocument:xmlns:office:1.0", "office"},
-    {"urn:oasis:names:tc:opendocument:xmlns:text:1.0", "text"},
-    {"urn:oasis:names:tc:opendocument:xmlns:style:1.0", "style"},
-    {"urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0", "fo"},
-    {"urn:oasis:names:tc:opendocument:xmlns:table:1.0", "table"},
-    {"urn:oasis:names:tc:opendocument:xmlns:drawing:1.0", "draw"},
-    {"urn:oasis:names:tc:opendocument:xmlns:manifest:1.0", "manifest"},
-};
-
 inline std::string resolve(const char* raw) {
     const std::string_view s(raw);
     const auto cut = s.find('\x1F');
     if (cut == std::string_view::npos)
         return std::string(s);
-    const std::string_view uri = s.substr(0, cut);
-    std::string_view prefix = "?";
-    for (const KnownNamespace& ns : Namespaces)
-        if (ns.uri == uri)
-            prefix = ns.prefix;
-    return std::string(prefix) + ":" + std::string(s.substr(cut + 1));
+    return std::string(zipxml::conventionalPrefix(s.substr(0, cut))) + ":" + std::string(s.substr(cut + 1));
 }
 
 struct State {
