@@ -684,7 +684,9 @@ private:
         const char* at = p_;
         ++p_;
         const char* semi = p_;
-        while (semi < end_ && semi - p_ < 32 && *semi != ';')
+        // A name or a number, however long (leading zeros are allowed).
+        while (semi < end_ && (isAsciiNameChar(static_cast<unsigned char>(*semi)) || *semi == '#' ||
+                               static_cast<unsigned char>(*semi) >= 0x80))
             ++semi;
         if (semi == end_ || *semi != ';')
             fail(at, "not well-formed (invalid token)");

@@ -75,6 +75,7 @@ TEST(XmlParser, GivesExpatsEventsForWhatWordProcessorsWrite) {
         "<a   b = \"1\"\n\tc\t=\t'2'  ></a  >",
         "<a>" + std::string(100, 'x') + "&amp;" + std::string(37, 'y') + "\r\n" + std::string(16, 'z') + "</a>",
         "<\xC3\xA9l\xC3\xA9ment attr\xC3\xAD=\"1\"/>",
+        "<a v=\"&#x" + std::string(40, '0') + "41;\">&#" + std::string(40, '0') + "66;</a>",
     };
     for (const std::string& xml : cases) {
         const Parsed a = ours(xml), b = expats(xml);
