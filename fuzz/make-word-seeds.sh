@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Makes the seed corpora of the Word, OpenDocument, zip-and-XML and XML parser
 # fuzz targets from the real files the tests read (tests/data/docx): for the
-# readers, each file's XML parts joined by the separator the targets cut at; for
-# the layer beneath, the files themselves and their main parts; for the parser,
-# every XML part of every file. Run it again when those files change.
+# readers, each file's XML members joined by the separator the targets cut at;
+# for the layer beneath, the files themselves and their main members; for the
+# parser, every XML member of every file. Run it again when those files change.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 python3 - "$root" <<'PY'
