@@ -336,13 +336,9 @@ FileOutcome MarkedDocument::saveTlx(const std::string& path) {
         // buffer would add it at the end, in the last character's format and
         // with its line breaks starting paragraphs in the last paragraph's.
         const std::u16string t = text::normaliseLineBreaks(trailer());
-        copy.text += t;
-        copy.runs.back().length += int(t.size());
-        std::size_t breaks = 0;
-        for (std::size_t i = 0; i + 1 < t.size(); ++i)
-            breaks += t[i] == u'\r' && t[i + 1] == u'\n';
-        if (copy.paragraphs.empty())
-            copy.paragraphs.emplace_back();
+        copy.appendText(t, copy.runs.back().format);
+        // Every LF of the normalised trailer ends a CR LF pair.
+        const auto breaks = std::size_t(std::count(t.begin(), t.end(), u'\n'));
         copy.paragraphs.resize(copy.paragraphs.size() + breaks, copy.paragraphs.back());
         bytes = writeRtf(copy);
     } else {

@@ -185,18 +185,9 @@ inline int clampTwips(double twips) {
     return int(std::clamp(twips, -31680.0, 31680.0));
 }
 
-// Text of a source with its line breaks and control characters made harmless: the
-// content never holds a lone CR or LF.
-inline void appendCleanText(std::u16string& to, std::u16string_view s) {
-    for (char16_t c : s) {
-        if (c == u'\r' || c == u'\n')
-            to.push_back(u' ');
-        else if (c == u'\t' || c >= 0x20)
-            to.push_back(c);
-    }
-}
-
-// The same for UTF-8 text, appended to to. Text without control characters (all
+// UTF-8 text of a source, appended to to with its line breaks and control
+// characters made harmless (the content never holds a lone CR or LF): breaks
+// become spaces, other controls but TAB go. Text without control characters (all
 // of it, nearly always) is decoded and left as it is.
 inline void appendCleanUtf8(std::u16string& to, std::string_view utf8) {
     const std::size_t from = to.size();

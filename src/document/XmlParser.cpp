@@ -13,6 +13,7 @@
 #include "document/ZipXml.h"
 
 #include "platform/Lanes.h"
+#include "platform/TextCodec.h"
 
 #include <algorithm>
 #include <array>
@@ -53,57 +54,15 @@ bool isXmlChar(char32_t c) {
            (c >= 0x10000 && c <= 0x10FFFF);
 }
 
-// Decodes one UTF-8 character of two to four bytes at p (whose first byte is not
-// ASCII). Returns its length, or 0 when the bytes are not valid UTF-8 or not a
-// character XML allows.
-std::size_t multiByteLength(const char* p, const char* end, char32_t* out = nullptr) {
-    const auto b = [&](std::size_t i) { return static_cast<unsigned char>(p[i]); };
-    const unsigned char lead = b(0);
-    std::size_t n = 0;
+// The length of the UTF-8 character of two to four bytes at p (whose first byte
+// is not ASCII), or 0 when the bytes are not valid UTF-8 or not a character XML
+// allows.
+std::size_t multiByteLength(const char* p, const char* end) {
     char32_t c = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        n = 2;
-        c = lead & 0x1Fu;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        n = 3;
-        c = lead & 0x0Fu;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        n = 4;
-        c = lead & 0x07u;
-    } else {
+    std::size_t used = 0;
+    if (!text::decodeUtf8At(std::string_view(p, std::size_t(end - p)), 0, c, used) || !isXmlChar(c))
         return 0;
-    }
-    if (std::size_t(end - p) < n)
-        return 0;
-    for (std::size_t i = 1; i < n; ++i) {
-        if ((b(i) & 0xC0u) != 0x80u)
-            return 0;
-        c = (c << 6) | (b(i) & 0x3Fu);
-    }
-    const char32_t least = n == 2 ? 0x80 : n == 3 ? 0x800 : 0x10000;
-    if (c < least || !isXmlChar(c))
-        return 0;
-    if (out)
-        *out = c;
-    return n;
-}
-
-void appendUtf8(std::string& s, char32_t c) {
-    if (c < 0x80) {
-        s.push_back(char(c));
-    } else if (c < 0x800) {
-        s.push_back(char(0xC0 | (c >> 6)));
-        s.push_back(char(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        s.push_back(char(0xE0 | (c >> 12)));
-        s.push_back(char(0x80 | ((c >> 6) & 0x3F)));
-        s.push_back(char(0x80 | (c & 0x3F)));
-    } else {
-        s.push_back(char(0xF0 | (c >> 18)));
-        s.push_back(char(0x80 | ((c >> 12) & 0x3F)));
-        s.push_back(char(0x80 | ((c >> 6) & 0x3F)));
-        s.push_back(char(0x80 | (c & 0x3F)));
-    }
+    return used;
 }
 
 // UTF-16 (little- or big-endian) as UTF-8; false at an unpaired surrogate or a
@@ -133,7 +92,7 @@ bool utf16ToUtf8(std::string_view bytes, bool bigEndian, std::string& out) {
         }
         if (!isXmlChar(c))
             return false;
-        appendUtf8(out, c);
+        text::appendUtf8(out, c);
     }
     return true;
 }
@@ -142,7 +101,7 @@ std::string latin1ToUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 8);
     for (char ch : bytes)
-        appendUtf8(out, static_cast<unsigned char>(ch));
+        text::appendUtf8(out, static_cast<unsigned char>(ch));
     return out;
 }
 
@@ -153,10 +112,13 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
            });
 }
 
-// Raised on the first fault; the parse ends there.
+// Raised on the first fault; the parse ends there. Two refusals are not damage
+// and are told in words of their own.
 struct Fault {
+    enum Kind { Damaged, DocumentType, TooDeep };
     const char* at;
     std::string why;
+    Kind kind = Damaged;
 };
 
 class Parser {
@@ -172,9 +134,9 @@ public:
             document();
             return true;
         } catch (const Fault& f) {
-            if (refusedDoctype_) {
+            if (f.kind == Fault::DocumentType) {
                 error_ = "its XML declares a document type with entities, which word processors never write";
-            } else if (tooDeep_) {
+            } else if (f.kind == Fault::TooDeep) {
                 error_ = "its XML nests elements more than " + std::to_string(MaxXmlDepth) +
                          " deep, far deeper than any document";
             } else {
@@ -195,7 +157,6 @@ private:
         std::size_t nameAt, nameLength; // the name handed on, in nameStore_ when stored
         bool stored;
         std::size_t bindings; // how many bindings were in scope before it
-        std::size_t storeSize;
     };
     struct RawAttribute {
         std::string_view name;
@@ -214,7 +175,9 @@ private:
         std::string_view local;
     };
 
-    [[noreturn]] void fail(const char* at, std::string why) { throw Fault{at, std::move(why)}; }
+    [[noreturn]] void fail(const char* at, std::string why, Fault::Kind kind = Fault::Damaged) {
+        throw Fault{at, std::move(why), kind};
+    }
 
     std::size_t lineOf(const char* at) const {
         if (!begin_ || at < begin_ || at > end_)
@@ -322,8 +285,7 @@ private:
             } else if (startsWith("<?")) {
                 instruction();
             } else if (startsWith("<!DOCTYPE")) {
-                refusedDoctype_ = true;
-                fail(p_, "document type");
+                fail(p_, "document type", Fault::DocumentType);
             } else {
                 if (after)
                     fail(p_, "junk after document element");
@@ -354,9 +316,8 @@ private:
             } else if (startsWith("<?")) {
                 instruction();
             } else if (startsWith("<!")) {
-                if (startsWith("<!DOCTYPE"))
-                    refusedDoctype_ = true;
-                fail(p_, "not well-formed (invalid token)");
+                fail(p_, "not well-formed (invalid token)",
+                     startsWith("<!DOCTYPE") ? Fault::DocumentType : Fault::Damaged);
             } else {
                 startTag();
             }
@@ -471,10 +432,8 @@ private:
     void startTag() {
         const char* tagStart = p_;
         ++p_; // '<'
-        if (open_.size() >= MaxXmlDepth) {
-            tooDeep_ = true;
-            fail(tagStart, "too deep");
-        }
+        if (open_.size() >= MaxXmlDepth)
+            fail(tagStart, "too deep", Fault::TooDeep);
         const std::string_view qname = name();
         rawAttributes_.clear();
         declarations_.clear();
@@ -531,12 +490,11 @@ private:
             declare(d, tagStart);
 
         // The element's name and its attributes' names, resolved.
-        const std::size_t storeSize = nameStore_.size();
         const Resolved element = resolve(qname, false, tagStart);
         bool stored = false;
         const std::string_view handed = handedName(qname, element, nameStore_, stored);
         Open o{qname, stored ? std::size_t(handed.data() - nameStore_.data()) : 0, handed.size(), stored,
-               bindingsBefore, storeSize};
+               bindingsBefore};
         if (!stored)
             o.nameAt = std::size_t(handed.data() - begin_);
 
@@ -609,7 +567,9 @@ private:
             bindings_.resize(o.bindings);
             cacheValid_ = false;
         }
-        nameStore_.resize(o.storeSize);
+        // A stored name is the last in the store: its children's are gone.
+        if (o.stored)
+            nameStore_.resize(o.nameAt);
     }
 
     void endTag() {
@@ -724,7 +684,7 @@ private:
             }
             if (!isXmlChar(v))
                 fail(at, "reference to invalid character number");
-            appendUtf8(out, v);
+            text::appendUtf8(out, v);
         } else if (!body.empty() && (isAsciiNameStart(static_cast<unsigned char>(body[0])) ||
                                      static_cast<unsigned char>(body[0]) >= 0x80)) {
             fail(at, "undefined entity");
@@ -769,10 +729,7 @@ private:
                 copied = p_;
                 decoded = true;
             } else if (c == '\r') {
-                text_.append(copied, p_);
-                text_.push_back('\n');
-                p_ += (p_ + 1 < end_ && p_[1] == '\n') ? 2 : 1;
-                copied = p_;
+                lineEnd(p_, end_, copied);
                 decoded = true;
             } else if (c == ']') {
                 if (startsWith("]]>"))
@@ -798,10 +755,7 @@ private:
             if (c >= 0x80) {
                 q += checkedMultiByte(q, to);
             } else if (c == '\r') {
-                text_.append(copied, q);
-                text_.push_back('\n');
-                q += (q + 1 < to && q[1] == '\n') ? 2 : 1;
-                copied = q;
+                lineEnd(q, to, copied);
                 decoded = true;
             } else if (c >= 0x20 || c == '\n' || c == '\t') {
                 ++q;
@@ -811,6 +765,15 @@ private:
         }
         if (inRoot)
             handOn(from, to, copied, decoded);
+    }
+
+    // The CR, or CR LF, at q (before to) as one LF at the end of text_, after what
+    // came since copied; q and copied move past it.
+    void lineEnd(const char*& q, const char* to, const char*& copied) {
+        text_.append(copied, q);
+        text_.push_back('\n');
+        q += (q + 1 < to && q[1] == '\n') ? 2 : 1;
+        copied = q;
     }
 
     // Hands on the text of [from, to): as it stands, or (decoded) as text_ holds
@@ -875,8 +838,6 @@ private:
     const char* begin_ = nullptr;
     const char* p_ = nullptr;
     const char* end_ = nullptr;
-    bool refusedDoctype_ = false;
-    bool tooDeep_ = false;
 
     std::vector<Binding> bindings_;
     bool cacheValid_ = false;

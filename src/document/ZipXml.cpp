@@ -3,7 +3,6 @@
 #include <zip.h>
 
 #include <array>
-#include <algorithm>
 #include <vector>
 
 namespace tallix::zipxml {
@@ -176,15 +175,11 @@ bool hasAttribute(const std::vector<XmlAttribute>& attributes, std::string_view 
 bool ZipArchive::parse(const std::string& name, XmlHandler& handler, std::string& error, std::size_t* sizeHint) {
     if (sizeHint)
         *sizeHint = 0;
-    if (handle_) {
-        zip_stat_t st;
-        zip_stat_init(&st);
-        if (sizeHint && zip_stat(handle_->archive, name.c_str(), 0, &st) == 0 && (st.valid & ZIP_STAT_SIZE))
-            *sizeHint = std::size_t(std::min<zip_uint64_t>(st.size, budget_));
-    }
     std::string xml;
     if (!read(name, xml, error))
         return false;
+    if (sizeHint)
+        *sizeHint = xml.size();
     std::string why;
     if (!parseXml(xml, handler, why)) {
         error = why + " in " + name;

@@ -37,8 +37,8 @@ public:
     // damaged, or would pass the budget.
     bool read(const std::string& name, std::string& out, std::string& error);
     // Expands one member, counted against the budget like read(), and parses it
-    // (see parseXml). The size the archive gives for the member, when it gives
-    // one, is told first through sizeHint (for reserving room for the text).
+    // (see parseXml). The member's expanded size is told through sizeHint before
+    // the parse begins (for reserving room for the text).
     // False with a reason, the member's name in it, when the member cannot be
     // read or is not XML the parser accepts.
     bool parse(const std::string& name, XmlHandler& handler, std::string& error,

@@ -15,53 +15,6 @@ constexpr char16_t Replacement = 0xFFFD;
 bool isHighSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool isLowSurrogate(char32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
-// Decodes one UTF-8 sequence starting at bytes[i]. Returns the code point, or
-// nothing when the sequence is malformed; `used` is then the length of the maximal
-// ill-formed subpart, which the caller replaces by one U+FFFD (the usual practice,
-// so that a broken sequence never swallows the valid bytes after it).
-bool decodeUtf8At(std::string_view bytes, std::size_t i, char32_t& cp, std::size_t& used) {
-    const auto b0 = static_cast<unsigned char>(bytes[i]);
-    used = 1;
-    if (b0 < 0x80) {
-        cp = b0;
-        return true;
-    }
-    int more = 0;
-    unsigned char lo = 0x80, hi = 0xBF; // allowed range of the second byte
-    if (b0 >= 0xC2 && b0 <= 0xDF) {
-        more = 1;
-        cp = b0 & 0x1Fu;
-    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-        more = 2;
-        cp = b0 & 0x0Fu;
-        if (b0 == 0xE0)
-            lo = 0xA0; // no overlongs
-        else if (b0 == 0xED)
-            hi = 0x9F; // no surrogates
-    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-        more = 3;
-        cp = b0 & 0x07u;
-        if (b0 == 0xF0)
-            lo = 0x90; // no overlongs
-        else if (b0 == 0xF4)
-            hi = 0x8F; // nothing above U+10FFFF
-    } else {
-        return false; // continuation byte, C0, C1 or F5..FF as a lead
-    }
-    for (int k = 0; k < more; ++k) {
-        if (i + used >= bytes.size())
-            return false;
-        const auto b = static_cast<unsigned char>(bytes[i + used]);
-        if (b < lo || b > hi)
-            return false;
-        cp = (cp << 6) | (b & 0x3Fu);
-        ++used;
-        lo = 0x80;
-        hi = 0xBF;
-    }
-    return true;
-}
-
 void appendCodePoint(std::u16string& out, char32_t cp) {
     if (cp < 0x10000) {
         out.push_back(static_cast<char16_t>(cp));
@@ -128,6 +81,68 @@ std::optional<bool> unmarkedUtf16(std::string_view bytes) {
 }
 
 } // namespace
+
+bool decodeUtf8At(std::string_view bytes, std::size_t i, char32_t& cp, std::size_t& used) {
+    const auto b0 = static_cast<unsigned char>(bytes[i]);
+    used = 1;
+    if (b0 < 0x80) {
+        cp = b0;
+        return true;
+    }
+    int more = 0;
+    unsigned char lo = 0x80, hi = 0xBF; // allowed range of the second byte
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+        more = 1;
+        cp = b0 & 0x1Fu;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+        more = 2;
+        cp = b0 & 0x0Fu;
+        if (b0 == 0xE0)
+            lo = 0xA0; // no overlongs
+        else if (b0 == 0xED)
+            hi = 0x9F; // no surrogates
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+        more = 3;
+        cp = b0 & 0x07u;
+        if (b0 == 0xF0)
+            lo = 0x90; // no overlongs
+        else if (b0 == 0xF4)
+            hi = 0x8F; // nothing above U+10FFFF
+    } else {
+        return false; // continuation byte, C0, C1 or F5..FF as a lead
+    }
+    for (int k = 0; k < more; ++k) {
+        if (i + used >= bytes.size())
+            return false;
+        const auto b = static_cast<unsigned char>(bytes[i + used]);
+        if (b < lo || b > hi)
+            return false;
+        cp = (cp << 6) | (b & 0x3Fu);
+        ++used;
+        lo = 0x80;
+        hi = 0xBF;
+    }
+    return true;
+}
+
+void appendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+}
+
 
 std::u16string decodeTextFile(std::string_view bytes) {
     auto startsWith = [&](std::string_view prefix) { return bytes.substr(0, prefix.size()) == prefix; };
@@ -230,21 +245,7 @@ std::string toUtf8(std::u16string_view text) {
         } else if (isHighSurrogate(cp) || isLowSurrogate(cp)) {
             cp = Replacement;
         }
-        if (cp < 0x80) {
-            out.push_back(static_cast<char>(cp));
-        } else if (cp < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        } else if (cp < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        }
+        appendUtf8(out, cp);
     }
     return out;
 }

@@ -45,6 +45,14 @@ std::string toUtf8(std::u16string_view text);
 std::u16string fromUtf8(std::string_view bytes);
 // The same, appended to out (a buffer used again and again takes no new memory).
 void appendFromUtf8(std::u16string& out, std::string_view bytes);
+// Decodes one UTF-8 sequence starting at bytes[i] (i < size). Returns the code
+// point, or false when the sequence is malformed (an overlong form, a surrogate,
+// above U+10FFFF, cut short); `used` is then the length of the maximal ill-formed
+// subpart, which a decoder replaces by one U+FFFD (the usual practice, so that a
+// broken sequence never swallows the valid bytes after it).
+bool decodeUtf8At(std::string_view bytes, std::size_t i, char32_t& cp, std::size_t& used);
+// One code point (not a surrogate) appended to out in UTF-8.
+void appendUtf8(std::string& out, char32_t cp);
 
 // True when the bytes are valid UTF-8 (no overlongs, no surrogates, nothing above
 // U+10FFFF).
